@@ -1,0 +1,74 @@
+#include "platform/power_supply_class.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include "platform/power_supply_mapping.h"
+
+const char* const kPowerSupplyClassDirectory = "/sys/class/power_supply";
+
+// Every attribute we read is a short word or number; a file that fills this
+// buffer is not one of ours.
+static const size_t kAttributeBufferSize = 128;
+
+// Reads a small file below the class directory in one read. Returns its
+// length, or -1 when it can't be read or doesn't fit. Opened non-blocking so
+// that a FIFO planted in the tree can't stall the poll.
+static ssize_t ReadSmallFile(int directoryFd, const char* path, char* buffer, size_t size) {
+    int fd = openat(directoryFd, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return -1;
+    }
+    ssize_t length = read(fd, buffer, size);
+    close(fd);
+    return (length >= 0 && (size_t)length < size) ? length : -1;
+}
+
+static void ReadSupplyAttributes(int directoryFd, const char* name, SupplyReading* reading) {
+    ClearSupplyReading(reading);
+    for (int attribute = 0; attribute < kSupplyAttributeCount; attribute++) {
+        char path[NAME_MAX + 32];
+        char text[kAttributeBufferSize];
+        snprintf(path, sizeof path, "%s/%s", name, kSupplyAttributeFiles[attribute]);
+        ssize_t length = ReadSmallFile(directoryFd, path, text, sizeof text);
+        if (length >= 0) {
+            SetSupplyAttribute(reading, (SupplyAttribute)attribute, text, (size_t)length);
+        }
+    }
+}
+
+bool ReadPowerSupplyClass(const char* classDirectory, SYSTEM_POWER_STATUS* status,
+                          int32_t* errorCode) {
+    int directoryFd = open(classDirectory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directoryFd < 0) {
+        *errorCode = errno;
+        return false;
+    }
+    SupplyReading supplies[kMaxSupplies];
+    int count = 0;
+    alignas(struct dirent64) char entries[4096];
+    for (;;) {
+        ssize_t length = getdents64(directoryFd, entries, sizeof entries);
+        if (length < 0) {
+            *errorCode = errno;
+            close(directoryFd);
+            return false;
+        }
+        if (length == 0) {
+            break;
+        }
+        for (ssize_t offset = 0; offset < length;) {
+            const struct dirent64* entry = (const struct dirent64*)(entries + offset);
+            offset += entry->d_reclen;
+            if (entry->d_name[0] != '.' && count < kMaxSupplies) {
+                ReadSupplyAttributes(directoryFd, entry->d_name, &supplies[count++]);
+            }
+        }
+    }
+    close(directoryFd);
+    ComputePowerStatus(supplies, count, status);
+    return true;
+}

@@ -1,0 +1,60 @@
+// Linux: from the attributes of the kernel's power supplies to one power
+// status record. Nothing here touches a file; the reading lives in
+// power_supply_class.cpp, so this part can be tested and fuzzed on its own.
+#ifndef TOLVANE_PLATFORM_POWER_SUPPLY_MAPPING_H
+#define TOLVANE_PLATFORM_POWER_SUPPLY_MAPPING_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "platform/power_status_source.h"
+
+// The attributes of one supply that the mapping looks at, by their sysfs
+// file names (see kSupplyAttributeFiles).
+enum SupplyAttribute {
+    kAttrType,
+    kAttrScope,
+    kAttrOnline,
+    kAttrPresent,
+    kAttrStatus,
+    kAttrCapacity,
+    kAttrEnergyNow,
+    kAttrEnergyFull,
+    kAttrChargeNow,
+    kAttrChargeFull,
+    kAttrTimeToEmptyNow,
+    kAttrPowerNow,
+    kAttrCurrentNow,
+    kSupplyAttributeCount
+};
+
+extern const char* const kSupplyAttributeFiles[kSupplyAttributeCount];
+
+// Values of the text attributes, as stored in SupplyReading::value.
+enum SupplyType { kTypeOther, kTypeAdapter, kTypeBattery };
+enum SupplyScope { kScopeOther, kScopeDevice };
+enum SupplyStatus { kStatusOther, kStatusDischarging, kStatusCharging, kStatusFull, kStatusNotCharging };
+
+// What could be read of one supply: bit (1 << attribute) of `known` is set
+// for every attribute that was read and understood.
+struct SupplyReading {
+    uint32_t known;
+    int64_t value[kSupplyAttributeCount];
+};
+
+// At most this many supplies take part; any further ones are left out.
+const int kMaxSupplies = 32;
+
+void ClearSupplyReading(SupplyReading* reading);
+
+// Takes the raw contents of one attribute file. Surrounding white space is
+// dropped; anything else that is not a value of the attribute (an empty
+// file, a word where a number belongs, a number beyond 64 bits) leaves the
+// attribute not known.
+void SetSupplyAttribute(SupplyReading* reading, SupplyAttribute attribute, const char* text,
+                        size_t length);
+
+// Fills *status from the readings of all supplies of the machine.
+void ComputePowerStatus(const SupplyReading* supplies, int count, SYSTEM_POWER_STATUS* status);
+
+#endif

@@ -1,0 +1,221 @@
+// The Linux source on power supply trees built in a temporary directory.
+#include <errno.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/power_supply_class.h"
+
+namespace {
+
+const uint32_t kNone = 0xFFFFFFFFu;
+
+struct Expected {
+    int ac, flag, percent;
+    uint32_t life, full;
+};
+
+// A tree described as "NAME: attr=value attr=value; NAME: ...". A value of
+// "<dir>" makes the attribute a directory (it can't be read as a file), "~"
+// stands for a space in a value, and
+// an entry "NAME -> TARGET" is a symlink, as the class directory holds them.
+std::string MakeTree(const std::string& description) {
+    char pattern[] = "/tmp/tolvane-tree-XXXXXX";
+    std::string root = mkdtemp(pattern);
+    std::string devices = root + "/devices";
+    std::string tree = root + "/power_supply";
+    mkdir(devices.c_str(), 0755);
+    mkdir(tree.c_str(), 0755);
+    std::stringstream supplies(description);
+    std::string supply;
+    while (std::getline(supplies, supply, ';')) {
+        std::stringstream words(supply);
+        std::string name, word;
+        words >> name;
+        if (name.empty()) {
+            continue;
+        }
+        if (words >> word && word == "->") {
+            words >> word;
+            EXPECT_EQ(0, symlink(word.c_str(), (tree + "/" + name).c_str()));
+            continue;
+        }
+        name.pop_back();  // the colon
+        std::string directory = devices + "/" + name;
+        mkdir(directory.c_str(), 0755);
+        EXPECT_EQ(0, symlink(directory.c_str(), (tree + "/" + name).c_str()));
+        do {
+            size_t equals = word.find('=');
+            std::string path = directory + "/" + word.substr(0, equals);
+            std::string value = word.substr(equals + 1);
+            std::replace(value.begin(), value.end(), '~', ' ');
+            if (value == "<dir>") {
+                mkdir(path.c_str(), 0755);
+            } else {
+                std::ofstream(path) << value << "\n";
+            }
+        } while (words >> word);
+    }
+    return root;
+}
+
+void RemoveTree(const std::string& root) {
+    std::string command = "rm -rf '" + root + "'";
+    EXPECT_EQ(0, system(command.c_str()));
+}
+
+SYSTEM_POWER_STATUS ReadTree(const std::string& description) {
+    std::string root = MakeTree(description);
+    SYSTEM_POWER_STATUS status;
+    memset(&status, 0xA5, sizeof status);
+    int32_t errorCode = 0;
+    EXPECT_TRUE(ReadPowerSupplyClass((root + "/power_supply").c_str(), &status, &errorCode))
+        << description;
+    RemoveTree(root);
+    return status;
+}
+
+void ExpectStatus(const Expected& expected, const SYSTEM_POWER_STATUS& status,
+                  const std::string& description) {
+    EXPECT_EQ(expected.ac, status.ACLineStatus) << description;
+    EXPECT_EQ(expected.flag, status.BatteryFlag) << description;
+    EXPECT_EQ(expected.percent, status.BatteryLifePercent) << description;
+    EXPECT_EQ(0, status.Reserved1) << description;
+    EXPECT_EQ(expected.life, status.BatteryLifeTime) << description;
+    EXPECT_EQ(expected.full, status.BatteryFullLifeTime) << description;
+}
+
+struct Case {
+    const char* tree;
+    Expected expected;
+};
+
+void CheckCases(const Case* cases, size_t count) {
+    for (size_t i = 0; i < count; i++) {
+        ExpectStatus(cases[i].expected, ReadTree(cases[i].tree), cases[i].tree);
+    }
+}
+
+TEST(PowerSupplyClass, WhichSuppliesCountAndTheLineStatus) {
+    const Case cases[] = {
+        {"", {1, 128, 255, kNone, kNone}},
+        {"ucsi-port: type=USB online=0", {1, 128, 255, kNone, kNone}},
+        {"AC: type=Mains online=1; BAT0: type=Battery status=Charging capacity=50",
+         {1, 8, 50, kNone, kNone}},
+        {"AC: type=Mains online=0; BAT0: type=Battery status=Full capacity=100",
+         {0, 1, 100, kNone, kNone}},
+        {"AC: type=Mains online=junk; BAT0: type=Battery status=Full capacity=100",
+         {1, 1, 100, kNone, kNone}},
+        {"W: type=Wireless online=2; BAT0: type=Battery status=Discharging capacity=40",
+         {1, 0, 40, kNone, kNone}},
+        {"BAT0: type=Battery status=Discharging capacity=70", {0, 1, 70, kNone, kNone}},
+        {"BAT0: type=Battery status=Not~charging capacity=70", {1, 1, 70, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=70; BAT1: type=Battery status=Discharging "
+         "capacity=70",
+         {0, 1, 70, kNone, kNone}},
+        {"BAT0: type=Battery status=Unknown capacity=20", {255, 2, 20, kNone, kNone}},
+        {"BAT0: type=Battery status=Charging present=0 capacity=20", {1, 128, 255, kNone, kNone}},
+        {"BAT0: type=Battery status=Charging present=<dir> capacity=20", {1, 10, 20, kNone, kNone}},
+        {"mouse: type=Battery scope=Device status=Discharging capacity=3",
+         {1, 128, 255, kNone, kNone}},
+        {"mouse: type=Battery scope=Device status=Discharging capacity=3; BAT0: type=Battery "
+         "scope=System status=Charging capacity=80",
+         {1, 9, 80, kNone, kNone}},
+        {"ups: type=UPS online=0; BAT0: type=Battery capacity=80; x: status=Discharging",
+         {255, 1, 80, kNone, kNone}},
+        {"BAT0: type=<dir> status=Discharging capacity=3", {1, 128, 255, kNone, kNone}},
+        {"gone -> /nonexistent/BAT9; BAT0: type=Battery status=Discharging capacity=4",
+         {0, 6, 4, kNone, kNone}},
+    };
+    CheckCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+TEST(PowerSupplyClass, ChargeAndItsFlags) {
+    const Case cases[] = {
+        {"BAT0: type=Battery status=Full capacity=101", {1, 1, 100, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=-7", {1, 6, 0, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=67", {1, 1, 67, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=66", {1, 0, 66, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=33", {1, 0, 33, kNone, kNone}},
+        {"BAT0: type=Battery status=Charging capacity=32", {1, 10, 32, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=5", {1, 2, 5, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=4", {1, 6, 4, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=junk energy_now=657 energy_full=1000",
+         {1, 0, 66, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=<dir> energy_now=1 energy_full=0 charge_now=57 "
+         "charge_full=200",
+         {1, 2, 29, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=", {1, 255, 255, kNone, kNone}},
+        {"BAT0: type=Battery status=Full charge_now=99999999999999999999 charge_full=1",
+         {1, 255, 255, kNone, kNone}},
+        // Two batteries combine as one: energies, else charges, else the mean capacity.
+        {"BAT0: type=Battery status=Full capacity=10 energy_now=100 energy_full=1000; BAT1: "
+         "type=Battery status=Full capacity=90 energy_now=900 energy_full=1000",
+         {1, 0, 50, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=10 energy_now=100 energy_full=1000; BAT1: "
+         "type=Battery status=Full capacity=90 charge_now=900 charge_full=1000",
+         {1, 0, 50, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=10 energy_now=100 energy_full=200; BAT1: "
+         "type=Battery status=Full capacity=91",
+         {1, 0, 51, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=10; BAT1: type=Battery status=Full",
+         {1, 255, 255, kNone, kNone}},
+    };
+    CheckCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+TEST(PowerSupplyClass, BatteryTimesOnlyOnBattery) {
+    const char* charging = "AC: type=Mains online=1; BAT0: type=Battery status=Charging capacity=50 "
+                           "time_to_empty_now=100 energy_now=50 energy_full=100 power_now=10";
+    const Case cases[] = {
+        {charging, {1, 8, 50, kNone, kNone}},
+        {"BAT0: type=Battery status=Discharging capacity=50 time_to_empty_now=1234 energy_now=50 "
+         "energy_full=100 power_now=-10",
+         {0, 0, 50, 1234, 36000}},
+        {"BAT0: type=Battery status=Discharging capacity=50 energy_now=50 energy_full=100 "
+         "power_now=7 charge_now=1 current_now=1",
+         {0, 0, 50, 25714, 51428}},
+        {"BAT0: type=Battery status=Discharging capacity=50 energy_now=50 power_now=0 "
+         "charge_now=1 charge_full=2 current_now=-3",
+         {0, 0, 50, 1200, 2400}},
+        {"BAT0: type=Battery status=Discharging capacity=50 energy_now=50 energy_full=100",
+         {0, 0, 50, kNone, kNone}},
+        {"BAT0: type=Battery status=Discharging capacity=50 time_to_empty_now=9999999999",
+         {0, 0, 50, 0x7FFFFFFF, kNone}},
+        {"BAT0: type=Battery status=Discharging capacity=50 energy_now=9000000000000000000 "
+         "power_now=1",
+         {0, 0, 50, 0x7FFFFFFF, kNone}},
+        // Sums over both batteries, used only where every battery has its part.
+        {"BAT0: type=Battery status=Discharging energy_now=30 energy_full=50 power_now=10 "
+         "time_to_empty_now=60; BAT1: type=Battery status=Full energy_now=10 energy_full=50 "
+         "power_now=10",
+         {0, 0, 40, 7200, 18000}},
+    };
+    CheckCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+TEST(PowerSupplyClass, FailsOnlyWhenTheClassDirectoryCantBeListed) {
+    std::string root = MakeTree("");
+    std::string file = root + "/file";
+    std::ofstream(file) << "not a directory\n";
+    struct {
+        std::string path;
+        int32_t errorCode;
+    } cases[] = {{root + "/missing", ENOENT}, {file, ENOTDIR}};
+    for (const auto& c : cases) {
+        SYSTEM_POWER_STATUS status;
+        int32_t errorCode = 0;
+        EXPECT_FALSE(ReadPowerSupplyClass(c.path.c_str(), &status, &errorCode)) << c.path;
+        EXPECT_EQ(c.errorCode, errorCode) << c.path;
+    }
+    RemoveTree(root);
+}
+
+}  // namespace
