@@ -1,0 +1,5 @@
+#include "monitor/monitor_loop.h"
+
+int main() {
+    return MonitorLoop();
+}
