@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The real binary against a fake power supply tree bind-mounted over
+# /sys/class/power_supply in a private mount namespace (needs root).
+# Usage: end_to_end.sh path/to/tolvane
+set -u
+bin=$(realpath "$1")
+if [ "$(id -u)" != 0 ] || ! unshare -m true 2>/dev/null; then
+    echo "SKIP: needs root and unshare -m for the bind mount"
+    exit 77
+fi
+
+work=$(mktemp -d)
+trap 'kill "${MON_PID:-}" 2>/dev/null; rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+stamp='[01][0-9]/[0-3][0-9]/[0-9][0-9] [0-2][0-9]:[0-5][0-9]:[0-5][0-9]'
+supply() {  # supply NAME attr=value...
+    local dir="$work/tree/$1"; shift
+    mkdir -p "$dir"
+    for pair in "$@"; do printf '%s\n' "${pair#*=}" > "$dir/${pair%%=*}.new"; mv "$dir/${pair%%=*}.new" "$dir/${pair%%=*}"; done
+}
+# expect_line PATTERN: the next line from the running monitor matches, and
+# arrives while it still runs (its output is not held back in a buffer).
+expect_line() {
+    local line
+    if ! IFS= read -r -t 10 line <&"${MON[0]}"; then
+        fail "no line matching '$1' within 10 s"
+        return
+    fi
+    [[ "$line" =~ ^$1$ ]] || fail "expected '$1', got '$line'"
+    kill -0 "$MON_PID" 2>/dev/null || fail "monitor no longer running after '$line'"
+}
+
+supply AC type=Mains online=0
+supply BAT0 type=Battery status=Discharging capacity=80 energy_now=40000000 \
+    energy_full=50000000 power_now=10000000
+coproc MON { unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply && exec "$2"' \
+    sh "$work/tree" "$bin"; }
+expect_line ''
+expect_line 'Tolvane'
+expect_line '.+'
+expect_line ''
+expect_line 'Beginning monitoring\.\.\.'
+expect_line ''
+expect_line "$stamp  Power source: Battery  Status: High, 80%"
+expect_line 'Battery life remaining     : 14400 seconds\.'
+expect_line 'Full battery life available: 18000 seconds\.'
+supply BAT0 capacity=77
+expect_line '\*\*\* Battery life has changed more than one percent \*\*\*'
+expect_line "$stamp  Power source: Battery  Status: High, 77%"
+expect_line 'Battery life remaining     : 14400 seconds\.'
+expect_line 'Full battery life available: 18000 seconds\.'
+supply AC online=1
+expect_line "$stamp  Power source: AC       Status: High, 77%"
+kill "$MON_PID"
+
+# Without a readable class directory the monitor says why and ends with 2;
+# arguments change nothing.
+for case in "missing:2" "file:20"; do
+    setup='mount -t tmpfs none /sys/class'
+    [ "${case%%:*}" = file ] && setup="$setup && touch /sys/class/power_supply"
+    output=$(timeout 10 unshare -m sh -c "$setup && exec \"\$0\" --help extra" "$bin")
+    status=$?
+    expected=$(printf '\nTolvane\n%s\n\nBeginning monitoring...\n\nAPM driver access failed!  Error code = %s' \
+        "$(sed -n 3p <<<"$output")" "${case#*:}")
+    [ "$status" = 2 ] || fail "${case%%:*} class directory: exit status $status, expected 2"
+    [ "$output" = "$expected" ] || fail "${case%%:*} class directory: output was: $output"
+done
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures end-to-end check(s) failed"
+    exit 1
+fi
+echo "end-to-end checks passed"
