@@ -11,8 +11,9 @@
 const char* const kPowerSupplyClassDirectory = "/sys/class/power_supply";
 
 // Every attribute we read is a short word or number; a file that fills this
-// buffer is not one of ours.
+// buffer is not one of ours. A sysfs uevent file is at most one page.
 static const size_t kAttributeBufferSize = 128;
+static const size_t kUeventBufferSize = 8192;
 
 // Reads a small file below the class directory in one read. Returns its
 // length, or -1 when it can't be read or doesn't fit. Opened non-blocking so
@@ -27,16 +28,37 @@ static ssize_t ReadSmallFile(int directoryFd, const char* path, char* buffer, si
     return (length >= 0 && (size_t)length < size) ? length : -1;
 }
 
-static void ReadSupplyAttributes(int directoryFd, const char* name, SupplyReading* reading) {
+static void ReadAttributeFile(int directoryFd, const char* name, SupplyAttribute attribute,
+                              SupplyReading* reading) {
+    char path[NAME_MAX + 32];
+    char text[kAttributeBufferSize];
+    snprintf(path, sizeof path, "%s/%s", name, kSupplyAttributeFiles[attribute]);
+    ssize_t length = ReadSmallFile(directoryFd, path, text, sizeof text);
+    if (length >= 0) {
+        SetSupplyAttribute(reading, attribute, text, (size_t)length);
+    }
+}
+
+// One read of the supply's uevent file gives every attribute the driver
+// could read: one open, read and close per supply and poll. Where there is
+// no uevent (or it can't be read whole, as when one attribute fails with
+// EIO), the attribute files are read one by one; older kernels leave the
+// type out of the uevent, and then only that file is read.
+static void ReadSupply(int directoryFd, const char* name, SupplyReading* reading) {
     ClearSupplyReading(reading);
-    for (int attribute = 0; attribute < kSupplyAttributeCount; attribute++) {
-        char path[NAME_MAX + 32];
-        char text[kAttributeBufferSize];
-        snprintf(path, sizeof path, "%s/%s", name, kSupplyAttributeFiles[attribute]);
-        ssize_t length = ReadSmallFile(directoryFd, path, text, sizeof text);
-        if (length >= 0) {
-            SetSupplyAttribute(reading, (SupplyAttribute)attribute, text, (size_t)length);
+    char path[NAME_MAX + 32];
+    char uevent[kUeventBufferSize];
+    snprintf(path, sizeof path, "%s/uevent", name);
+    ssize_t length = ReadSmallFile(directoryFd, path, uevent, sizeof uevent);
+    if (length >= 0) {
+        ParseSupplyUevent(reading, uevent, (size_t)length);
+        if (!(reading->known & (1u << kAttrType))) {
+            ReadAttributeFile(directoryFd, name, kAttrType, reading);
         }
+        return;
+    }
+    for (int attribute = 0; attribute < kSupplyAttributeCount; attribute++) {
+        ReadAttributeFile(directoryFd, name, (SupplyAttribute)attribute, reading);
     }
 }
 
@@ -64,7 +86,7 @@ bool ReadPowerSupplyClass(const char* classDirectory, SYSTEM_POWER_STATUS* statu
             const struct dirent64* entry = (const struct dirent64*)(entries + offset);
             offset += entry->d_reclen;
             if (entry->d_name[0] != '.' && count < kMaxSupplies) {
-                ReadSupplyAttributes(directoryFd, entry->d_name, &supplies[count++]);
+                ReadSupply(directoryFd, entry->d_name, &supplies[count++]);
             }
         }
     }

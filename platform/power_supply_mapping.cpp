@@ -19,6 +19,17 @@ static bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// "ENERGY_NOW" names the file "energy_now".
+static bool KeyNamesFile(const char* key, size_t length, const char* file) {
+    for (size_t i = 0; i < length; i++) {
+        char expected = file[i];
+        if (expected == '\0' || key[i] != (expected >= 'a' && expected <= 'z' ? expected - 'a' + 'A' : expected)) {
+            return false;
+        }
+    }
+    return file[length] == '\0';
+}
+
 static bool TextIs(const char* text, size_t length, const char* word) {
     return length == strlen(word) && memcmp(text, word, length) == 0;
 }
@@ -104,6 +115,32 @@ void SetSupplyAttribute(SupplyReading* reading, SupplyAttribute attribute, const
         reading->value[attribute] = value;
     } else {
         reading->known &= ~bit;
+    }
+}
+
+void ParseSupplyUevent(SupplyReading* reading, const char* text, size_t length) {
+    static const char kPrefix[] = "POWER_SUPPLY_";
+    const size_t prefixLength = sizeof kPrefix - 1;
+    const char* end = text + length;
+    while (text < end) {
+        const char* lineEnd = static_cast<const char*>(memchr(text, '\n', (size_t)(end - text)));
+        if (lineEnd == nullptr) {
+            lineEnd = end;
+        }
+        const char* equals = static_cast<const char*>(memchr(text, '=', (size_t)(lineEnd - text)));
+        if (equals != nullptr && (size_t)(equals - text) > prefixLength &&
+            memcmp(text, kPrefix, prefixLength) == 0) {
+            const char* key = text + prefixLength;
+            size_t keyLength = (size_t)(equals - key);
+            for (int attribute = 0; attribute < kSupplyAttributeCount; attribute++) {
+                if (KeyNamesFile(key, keyLength, kSupplyAttributeFiles[attribute])) {
+                    SetSupplyAttribute(reading, (SupplyAttribute)attribute, equals + 1,
+                                       (size_t)(lineEnd - equals - 1));
+                    break;
+                }
+            }
+        }
+        text = lineEnd + 1;
     }
 }
 

@@ -54,6 +54,12 @@ void ClearSupplyReading(SupplyReading* reading);
 void SetSupplyAttribute(SupplyReading* reading, SupplyAttribute attribute, const char* text,
                         size_t length);
 
+// Takes the raw contents of a supply's `uevent` file: lines of the form
+// POWER_SUPPLY_<ATTRIBUTE>=<value>, one per attribute the driver could read,
+// each value as SetSupplyAttribute takes it. Lines of other keys are passed
+// over.
+void ParseSupplyUevent(SupplyReading* reading, const char* text, size_t length);
+
 // Fills *status from the readings of all supplies of the machine.
 void ComputePowerStatus(const SupplyReading* supplies, int count, SYSTEM_POWER_STATUS* status);
 

@@ -26,7 +26,9 @@ struct Expected {
 // "<dir>" makes the attribute a directory (it can't be read as a file), "~"
 // stands for a space in a value, and
 // an entry "NAME -> TARGET" is a symlink, as the class directory holds them.
-std::string MakeTree(const std::string& description) {
+// With `asUevent` the attributes go into one uevent file per supply, as the
+// kernel lists them there (an attribute it can't read is left out).
+std::string MakeTree(const std::string& description, bool asUevent = false) {
     char pattern[] = "/tmp/tolvane-tree-XXXXXX";
     std::string root = mkdtemp(pattern);
     std::string devices = root + "/devices";
@@ -51,13 +53,22 @@ std::string MakeTree(const std::string& description) {
         std::string directory = devices + "/" + name;
         mkdir(directory.c_str(), 0755);
         EXPECT_EQ(0, symlink(directory.c_str(), (tree + "/" + name).c_str()));
+        std::ofstream uevent;
+        if (asUevent) {
+            uevent.open(directory + "/uevent");
+            uevent << "POWER_SUPPLY_NAME=" << name << "\n";
+        }
         do {
             size_t equals = word.find('=');
             std::string path = directory + "/" + word.substr(0, equals);
             std::string value = word.substr(equals + 1);
             std::replace(value.begin(), value.end(), '~', ' ');
+            std::string key = word.substr(0, equals);
+            std::transform(key.begin(), key.end(), key.begin(), ::toupper);
             if (value == "<dir>") {
                 mkdir(path.c_str(), 0755);
+            } else if (asUevent) {
+                uevent << "POWER_SUPPLY_" << key << "=" << value << "\n";
             } else {
                 std::ofstream(path) << value << "\n";
             }
@@ -71,8 +82,8 @@ void RemoveTree(const std::string& root) {
     EXPECT_EQ(0, system(command.c_str()));
 }
 
-SYSTEM_POWER_STATUS ReadTree(const std::string& description) {
-    std::string root = MakeTree(description);
+SYSTEM_POWER_STATUS ReadTree(const std::string& description, bool asUevent) {
+    std::string root = MakeTree(description, asUevent);
     SYSTEM_POWER_STATUS status;
     memset(&status, 0xA5, sizeof status);
     int32_t errorCode = 0;
@@ -97,9 +108,13 @@ struct Case {
     Expected expected;
 };
 
+// Every tree is read twice: from the attribute files, and from uevent files.
 void CheckCases(const Case* cases, size_t count) {
     for (size_t i = 0; i < count; i++) {
-        ExpectStatus(cases[i].expected, ReadTree(cases[i].tree), cases[i].tree);
+        for (bool asUevent : {false, true}) {
+            std::string description = std::string(asUevent ? "uevent: " : "files: ") + cases[i].tree;
+            ExpectStatus(cases[i].expected, ReadTree(cases[i].tree, asUevent), description);
+        }
     }
 }
 
@@ -199,6 +214,36 @@ TEST(PowerSupplyClass, BatteryTimesOnlyOnBattery) {
          {0, 0, 40, 7200, 18000}},
     };
     CheckCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+TEST(PowerSupplyClass, UeventWithoutTypeOrUnreadableFallsBackToFiles) {
+    std::string root = MakeTree("BAT0: type=Battery status=Discharging capacity=40");
+    std::string battery = root + "/devices/BAT0";
+    struct {
+        const char* uevent;
+        Expected expected;
+    } cases[] = {
+        // An older kernel: no type in the uevent; the type file says Battery.
+        {"POWER_SUPPLY_STATUS=Discharging\nPOWER_SUPPLY_CAPACITY=70\n", {0, 1, 70, kNone, kNone}},
+        // Junk lines and keys of no interest are passed over; what the uevent
+        // leaves out (here the status) is not reported.
+        {"junk\n=\nPOWER_SUPPLY_=1\nPOWER_SUPPLY_CAPACITY_LEVEL=Low\nPOWER_SUPPLY_CAPACITY=20",
+         {255, 2, 20, kNone, kNone}},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(battery + "/uevent") << c.uevent;
+        SYSTEM_POWER_STATUS status;
+        int32_t errorCode = 0;
+        ASSERT_TRUE(ReadPowerSupplyClass((root + "/power_supply").c_str(), &status, &errorCode));
+        ExpectStatus(c.expected, status, c.uevent);
+    }
+    // A uevent too large to be one is not trusted: the files are read.
+    std::ofstream(battery + "/uevent") << std::string(1 << 20, 'x');
+    SYSTEM_POWER_STATUS status;
+    int32_t errorCode = 0;
+    ASSERT_TRUE(ReadPowerSupplyClass((root + "/power_supply").c_str(), &status, &errorCode));
+    ExpectStatus({0, 0, 40, kNone, kNone}, status, "1 MiB uevent");
+    RemoveTree(root);
 }
 
 TEST(PowerSupplyClass, FailsOnlyWhenTheClassDirectoryCantBeListed) {
