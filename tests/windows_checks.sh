@@ -16,9 +16,12 @@ for exe in "$win32/tolvane.exe" "$win64/tolvane.exe"; do
     imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | sort | tr '\n' ' ')
     [ "$imports" = "KERNEL32.dll msvcrt.dll " ] || fail "$exe imports: $imports"
     grep -Eq '^Subsystem\s+00000003\s+\(Windows CUI\)' <<<"$headers" || fail "$exe is not a console program"
+    for flag in DYNAMIC_BASE NX_COMPAT; do
+        grep -Eq "^\s+$flag\$" <<<"$headers" || fail "$exe lacks $flag"
+    done
 done
 grep -q '^architecture: i386' <(objdump -f "$win32/tolvane.exe") || fail "$win32/tolvane.exe is not 32-bit x86"
-echo "imports and headers checked: $win32/tolvane.exe $win64/tolvane.exe"
+echo "imports, subsystem, DYNAMIC_BASE and NX_COMPAT checked: $win32/tolvane.exe $win64/tolvane.exe"
 
 export WINEDEBUG=-all WINEPREFIX
 WINEPREFIX=$(mktemp -d)
