@@ -42,8 +42,9 @@ static void ReadAttributeFile(int directoryFd, const char* name, SupplyAttribute
 // One read of the supply's uevent file gives every attribute the driver
 // could read: one open, read and close per supply and poll. Where there is
 // no uevent (or it can't be read whole, as when one attribute fails with
-// EIO), the attribute files are read one by one; older kernels leave the
-// type out of the uevent, and then only that file is read.
+// EIO) or it names none of our attributes, the attribute files are read one
+// by one; older kernels leave the type out of the uevent, and then only that
+// file is read.
 static void ReadSupply(int directoryFd, const char* name, SupplyReading* reading) {
     ClearSupplyReading(reading);
     char path[NAME_MAX + 32];
@@ -52,10 +53,13 @@ static void ReadSupply(int directoryFd, const char* name, SupplyReading* reading
     ssize_t length = ReadSmallFile(directoryFd, path, uevent, sizeof uevent);
     if (length >= 0) {
         ParseSupplyUevent(reading, uevent, (size_t)length);
-        if (!(reading->known & (1u << kAttrType))) {
-            ReadAttributeFile(directoryFd, name, kAttrType, reading);
+        if (reading->known != 0) {
+            if (!(reading->known & (1u << kAttrType))) {
+                ReadAttributeFile(directoryFd, name, kAttrType, reading);
+            }
+            return;
         }
-        return;
+        // An empty uevent, or one with nothing we know: no better than none.
     }
     for (int attribute = 0; attribute < kSupplyAttributeCount; attribute++) {
         ReadAttributeFile(directoryFd, name, (SupplyAttribute)attribute, reading);

@@ -237,12 +237,16 @@ TEST(PowerSupplyClass, UeventWithoutTypeOrUnreadableFallsBackToFiles) {
         ASSERT_TRUE(ReadPowerSupplyClass((root + "/power_supply").c_str(), &status, &errorCode));
         ExpectStatus(c.expected, status, c.uevent);
     }
-    // A uevent too large to be one is not trusted: the files are read.
-    std::ofstream(battery + "/uevent") << std::string(1 << 20, 'x');
-    SYSTEM_POWER_STATUS status;
-    int32_t errorCode = 0;
-    ASSERT_TRUE(ReadPowerSupplyClass((root + "/power_supply").c_str(), &status, &errorCode));
-    ExpectStatus({0, 0, 40, kNone, kNone}, status, "1 MiB uevent");
+    // A uevent too large to be one, or with nothing of ours in it, is no
+    // better than none: the files are read.
+    for (const std::string& uevent :
+         {std::string(1 << 20, 'x'), std::string(), std::string("POWER_SUPPLY_NAME=BAT0\n")}) {
+        std::ofstream(battery + "/uevent") << uevent;
+        SYSTEM_POWER_STATUS status;
+        int32_t errorCode = 0;
+        ASSERT_TRUE(ReadPowerSupplyClass((root + "/power_supply").c_str(), &status, &errorCode));
+        ExpectStatus({0, 0, 40, kNone, kNone}, status, uevent.substr(0, 40));
+    }
     RemoveTree(root);
 }
 
