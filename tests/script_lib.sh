@@ -1,0 +1,49 @@
+# Shared by the scripts that run the real binary against fake power supply
+# trees: argument and root checks, a work directory that is removed (with
+# every process the script started) however the script ends, and small
+# helpers. Source it with the script's name as $1 and the binary as $2:
+#   . "$(dirname "$0")/script_lib.sh" NAME "$@"
+# It sets $bin (the binary's absolute path) and $work.
+umask 022
+
+if [ $# -ne 2 ] || [ ! -x "$2" ]; then
+    echo "usage: $0 path/to/tolvane" >&2
+    exit 1
+fi
+bin=$(realpath "$2")
+if [ "$(id -u)" != 0 ] || ! unshare -m true 2>/dev/null; then
+    echo "SKIP: needs root and unshare -m for the bind mount"
+    exit 77
+fi
+
+work=$(mktemp -d "/tmp/tolvane-$1.XXXXXX")
+# Every process this script started, found by walking the process tree
+# down from this shell (a case's command substitutions included).
+descendants() {
+    local child
+    for child in $(ps -o pid= --ppid "$1" 2>/dev/null); do
+        echo "$child"
+        descendants "$child"
+    done
+}
+cleanup() {
+    local pids
+    IFS=$' \t\n'  # the trap may have come inside an `IFS= read`
+    pids=$(descendants $$)
+    [ -z "$pids" ] || kill -9 $pids 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+now_ms() { local t=${EPOCHREALTIME/./}; echo $((t / 1000)); }
+put() {  # put FILE VALUE: replaces FILE in one step
+    printf '%s\n' "$2" > "$1.new" && mv -f "$1.new" "$1"
+}
+proc_state() {  # one letter, or empty when the process is gone
+    local line
+    read -r line 2>/dev/null < "/proc/$1/stat" || return
+    line=${line##*) }
+    echo "${line%% *}"
+}
