@@ -418,16 +418,4 @@ while IFS='|' read -r name as want_status want_remaining want_full; do
 done <<< "$CASES"
 wait
 
-failures=0
-for name in "${names[@]}"; do
-    if [ -f "$work/$name/result" ]; then
-        cat "$work/$name/result"
-        grep -q '^PASS' "$work/$name/result" || failures=$((failures + 1))
-    else
-        echo "FAIL $name: the case gave no verdict"
-        failures=$((failures + 1))
-    fi
-done
-echo "${#names[@]} cases, $failures failed, $((($(now_ms) - started_all) / 1000)) s"
-[ "$failures" -eq 0 ] || exit 1
-exit 0
+report_verdicts "$started_all" "${names[@]}"

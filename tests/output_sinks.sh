@@ -185,16 +185,4 @@ head_case head_4 4
 head_case head_7 7
 wait
 
-failures=0
-for name in "${names[@]}"; do
-    if [ -f "$work/$name/result" ]; then
-        cat "$work/$name/result"
-        grep -q '^PASS' "$work/$name/result" || failures=$((failures + 1))
-    else
-        echo "FAIL $name: the case gave no verdict"
-        failures=$((failures + 1))
-    fi
-done
-echo "${#names[@]} cases, $failures failed, $((($(now_ms) - started) / 1000)) s"
-[ "$failures" -eq 0 ] || exit 1
-exit 0
+report_verdicts "$started" "${names[@]}"

@@ -47,3 +47,23 @@ proc_state() {  # one letter, or empty when the process is gone
     line=${line##*) }
     echo "${line%% *}"
 }
+
+# report_verdicts STARTED_MS NAME...: prints each case's verdict (the file
+# $work/NAME/result, a line beginning PASS or FAIL) and a summary; exits 1
+# when any case failed or gave none.
+report_verdicts() {
+    local started=$1 name failures=0
+    shift
+    for name in "$@"; do
+        if [ -f "$work/$name/result" ]; then
+            cat "$work/$name/result"
+            grep -q '^PASS' "$work/$name/result" || failures=$((failures + 1))
+        else
+            echo "FAIL $name: the case gave no verdict"
+            failures=$((failures + 1))
+        fi
+    done
+    echo "$# cases, $failures failed, $((($(now_ms) - started) / 1000)) s"
+    [ "$failures" -eq 0 ] || exit 1
+    exit 0
+}
