@@ -395,12 +395,7 @@ run_case() {
     fi
     kill $(cat "$d/pids") 2>/dev/null
 
-    if [ ${#problems[@]} -eq 0 ]; then
-        echo "PASS $name: ${figures[*]}" > "$d/result"
-    else
-        local IFS=';'
-        echo "FAIL $name: ${problems[*]} [${figures[*]}]" > "$d/result"
-    fi
+    verdict "$name" problems figures
 }
 
 started_all=$(now_ms)

@@ -166,16 +166,6 @@ sink_case() {
     verdict "$name" problems figures
 }
 
-verdict() {  # verdict NAME PROBLEMS_ARRAY FIGURES_ARRAY
-    local -n p=$2 f=$3
-    if [ ${#p[@]} -eq 0 ]; then
-        echo "PASS $1: ${f[*]}" > "$work/$1/result"
-    else
-        local IFS=';'
-        echo "FAIL $1: ${p[*]} [${f[*]}]" > "$work/$1/result"
-    fi
-}
-
 started=$(now_ms)
 names=(head_4 head_7 dev_full stdout_closed sigpipe_ignored)
 sink_case dev_full &

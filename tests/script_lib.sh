@@ -48,6 +48,18 @@ proc_state() {  # one letter, or empty when the process is gone
     echo "${line%% *}"
 }
 
+# verdict NAME PROBLEMS_ARRAY FIGURES_ARRAY: writes case NAME's verdict to
+# $work/NAME/result: PASS with its figures, or FAIL with its problems.
+verdict() {
+    local -n p=$2 f=$3
+    if [ ${#p[@]} -eq 0 ]; then
+        echo "PASS $1: ${f[*]}" > "$work/$1/result"
+    else
+        local IFS=';'
+        echo "FAIL $1: ${p[*]} [${f[*]}]" > "$work/$1/result"
+    fi
+}
+
 # report_verdicts STARTED_MS NAME...: prints each case's verdict (the file
 # $work/NAME/result, a line beginning PASS or FAIL) and a summary; exits 1
 # when any case failed or gave none.
