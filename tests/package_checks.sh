@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Install and packages: `cmake --install`, the man page's lint, the .deb
 # (file list, control fields, and the unpacked binary run against a fake
-# tree) and the Windows zip (its files, README.txt in CR LF).
+# tree) and the Windows zip (its files, README.txt in CR LF, the exe
+# stripped).
 # Usage: package_checks.sh BUILD-DIR BUILD-WIN32-DIR
 set -u
 cd "$(dirname "$0")/.."
@@ -61,7 +62,13 @@ if [ -n "$zip" ]; then
     [ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] || fail "README.txt: $crlf of $lines lines end in CR LF"
     unzip -p "$zip" tolvane.exe > "$work/tolvane.exe"
     objdump -f "$work/tolvane.exe" | grep -q 'file format pei-i386' || fail "zip's tolvane.exe is not 32-bit"
-    echo "$(basename "$zip"): $entries; README.txt $crlf/$lines lines CR LF"
+    # Shipped stripped: the MinGW runtime alone brings some 190 KB of DWARF.
+    sections=$(objdump -h "$work/tolvane.exe") || fail "objdump -h on the zip's tolvane.exe"
+    grep -q ' \.text ' <<<"$sections" || fail "zip's tolvane.exe: no .text in: $sections"
+    debug=$(awk '$2 ~ /^\.debug/ { print $2 }' <<<"$sections" | tr '\n' ' ')
+    [ -z "$debug" ] || fail "zip's tolvane.exe is not stripped: $debug"
+    echo "$(basename "$zip"): $entries; README.txt $crlf/$lines lines CR LF;" \
+        "tolvane.exe $(stat -c %s "$work/tolvane.exe") bytes, debug sections: ${debug:-none}"
 else
     fail "no Windows zip made"
 fi
