@@ -142,9 +142,9 @@ report75=("\*\*\* Battery life has changed more than one percent \*\*\*"
           "Full battery life available: 14400 seconds\.")
 # expect NAME WAIT PATTERN...: the next lines from the running program
 # match, each ending in one CR before the LF, and arrive within WAIT
-# seconds while it still runs.
+# seconds while it still runs; fails unless all of them do.
 expect() {
-    local name=$1 wait=$2 pattern line
+    local name=$1 wait=$2 pattern line before=$failures
     shift 2
     for pattern in "$@"; do
         if ! IFS= read -r -t "$wait" line <&"${EXE[0]}"; then
@@ -158,6 +158,7 @@ expect() {
         kill -0 "$EXE_PID" 2>/dev/null || { fail "$name ended after $(printf %q "$line")"; return 1; }
         [ -n "${first_report:-}" ] || [[ "$line" != *"Power source"* ]] || first_report=$line
     done
+    [ "$failures" = "$before" ]
 }
 # run_program NAME COMMAND...: COMMAND (a Wine loader and the exe) against
 # the fake tree; prints how long the first report took.
