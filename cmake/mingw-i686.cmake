@@ -13,3 +13,5 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Without the tests unless asked for (and then they fail to build, above).
+set(TOLVANE_BUILD_TESTS OFF CACHE BOOL "Build the tests")
