@@ -8,7 +8,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "console battery monitor")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Tolvane prints a time-stamped line to standard output whenever the\n"
     "machine's power status changes: power source, battery state, charge and\n"
-    "battery times, read from the kernel's power supply class.")
+    "battery times, read from the kernel's power supply class. A systemd\n"
+    "user unit, not enabled by default, keeps a battery log in the journal.")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

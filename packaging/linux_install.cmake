@@ -1,10 +1,12 @@
 # What `cmake --install` and the .deb put on a Linux system: the program,
 # its man page, the Debian copyright file and changelog (the man page and
-# the changelog compressed with gzip -9n, as Debian wants them).
+# the changelog compressed with gzip -9n, as Debian wants them), and the
+# systemd user unit.
 install(TARGETS tolvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Where the program lands, settled at install time: `cmake --install
-# --prefix DIR` and the .deb (prefix /usr) each have their own.
+# --prefix DIR` and the .deb (prefix /usr) each have their own. The user
+# unit below runs it from there.
 install(CODE "
   set(tolvane_bindir \"${CMAKE_INSTALL_BINDIR}\")
   if(NOT IS_ABSOLUTE \"\${tolvane_bindir}\")
@@ -48,3 +50,10 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE)
 configure_file(packaging/copyright.in copyright @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+# The systemd user unit, with the path of the installed program.
+install(CODE "
+  set(TOLVANE_UNIT_BINDIR \"\${tolvane_bindir}\")
+  configure_file(\"${CMAKE_CURRENT_SOURCE_DIR}/packaging/tolvane.service.in\"
+                 \"${CMAKE_CURRENT_BINARY_DIR}/unit/tolvane.service\" @ONLY)
+  file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/lib/systemd/user\" TYPE FILE
+       FILES \"${CMAKE_CURRENT_BINARY_DIR}/unit/tolvane.service\")")

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Install and packages: `cmake --install`, the man page's lint, the .deb
-# (file list, control fields, lintian, and the unpacked binary run against
-# a fake tree) and the Windows zip (its files, README.txt and LICENSE.txt
-# in CR LF).
+# Install and packages: `cmake --install`, the man page's lint, the
+# systemd user unit (systemd-analyze verify), the .deb (file list, control
+# fields, lintian, and the unpacked binary run against a fake tree) and the
+# Windows zip (its files, README.txt and LICENSE.txt in CR LF).
 # Usage: package_checks.sh BUILD-DIR BUILD-WIN32-DIR
 set -u
 cd "$(dirname "$0")/.."
@@ -16,21 +16,51 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 lint=$(mandoc -Tlint doc/tolvane.1 2>&1) && [ -z "$lint" ] || fail "mandoc -Tlint: $lint"
 echo "mandoc -Tlint doc/tolvane.1: ${lint:-clean}"
 
+# verify_unit NAME UNIT ROOT BINDIR MANPATH: the user unit UNIT runs
+# BINDIR/tolvane with its output to the journal, restarts it unless it
+# exits with 2, and passes `systemd-analyze verify` without a word; the
+# program is looked for under ROOT (the unpacked .deb), the man page of
+# Documentation= in MANPATH. No systemd needs to run for this.
+verify_unit() {
+    local name=$1 unit=$2 root=$3 bindir=$4 manpath=$5 dir="$work/units/${1//[^a-z]/}" output status key
+    if [ ! -f "$unit" ]; then
+        fail "$name: no $unit"
+        return
+    fi
+    [ "$(sed -n 's/^ExecStart=//p' "$unit")" = "$bindir/tolvane" ] ||
+        fail "$name: ExecStart is not $bindir/tolvane: $(grep '^ExecStart' "$unit")"
+    for key in StandardOutput=journal 'Restart=on-(failure|abnormal)' RestartPreventExitStatus=2 \
+        WantedBy=default.target; do
+        grep -Eqx "$key" "$unit" || fail "$name: no $key in the unit"
+    done
+    mkdir -p "$dir" "$work/runtime"
+    chmod 700 "$work/runtime"
+    sed "s#^ExecStart=#ExecStart=$root#" "$unit" > "$dir/tolvane.service"
+    output=$(XDG_RUNTIME_DIR="$work/runtime" MANPATH="$manpath" \
+        systemd-analyze --user verify "$dir/tolvane.service" 2>&1)
+    status=$?
+    [ "$status" = 0 ] && [ -z "$output" ] || fail "$name: systemd-analyze verify ($status): $output"
+    echo "systemd-analyze --user verify ($name unit, ExecStart=$bindir/tolvane): ${output:-clean}, status $status"
+}
+
 cmake --install "$build" --prefix "$work/prefix" > /dev/null || fail "cmake --install"
 installed=$(cd "$work/prefix" && find . -type f | sort | tr '\n' ' ')
-[ "$installed" = "./bin/tolvane ./share/doc/tolvane/changelog.gz ./share/doc/tolvane/copyright \
-./share/man/man1/tolvane.1.gz " ] || fail "cmake --install put: $installed"
+[ "$installed" = "./bin/tolvane ./lib/systemd/user/tolvane.service ./share/doc/tolvane/changelog.gz \
+./share/doc/tolvane/copyright ./share/man/man1/tolvane.1.gz " ] || fail "cmake --install put: $installed"
 echo "cmake --install: $installed"
 gzip -dc "$work/prefix/share/man/man1/tolvane.1.gz" | cmp -s - doc/tolvane.1 ||
     fail "the installed tolvane.1.gz is not doc/tolvane.1"
+verify_unit "cmake --install" "$work/prefix/lib/systemd/user/tolvane.service" "" "$work/prefix/bin" \
+    "$work/prefix/share/man"
 
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" > cpack.log 2>&1) || { cat "$work/cpack.log"; fail "cpack -G DEB"; }
 deb=$(ls "$work"/tolvane_*.deb 2>/dev/null | head -n 1)
 if [ -n "$deb" ]; then
     files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $NF }' | sort | tr '\n' ' ')
-    [ "$files" = "./usr/bin/tolvane ./usr/share/doc/tolvane/changelog.gz ./usr/share/doc/tolvane/copyright \
+    [ "$files" = "./usr/bin/tolvane ./usr/lib/systemd/user/tolvane.service \
+./usr/share/doc/tolvane/changelog.gz ./usr/share/doc/tolvane/copyright \
 ./usr/share/man/man1/tolvane.1.gz " ] || fail ".deb files: $files"
-    # No maintainer scripts: installing changes nothing but the files.
+    # No maintainer scripts: the package enables nothing.
     control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -v '/$' | sort | tr '\n' ' ')
     [ "$control" = "./control ./md5sums " ] || fail ".deb control archive holds: $control"
     for field in "Package: tolvane" "Version: 1.0.0" "Architecture: $(dpkg --print-architecture)" \
@@ -58,6 +88,8 @@ if [ -n "$deb" ]; then
     ! grep -Eq '\] \.(symtab|comment) ' <<<"$sections" || fail "the packaged tolvane keeps .symtab or .comment"
     gzip -dc "$work/root/usr/share/doc/tolvane/changelog.gz" | head -n 1 | grep -q "^tolvane ($version) " ||
         fail "the changelog's latest entry is not $version"
+    verify_unit ".deb" "$work/root/usr/lib/systemd/user/tolvane.service" "$work/root" /usr/bin \
+        "$work/root/usr/share/man"
     mkdir -p "$work/tree/AC"
     echo Mains > "$work/tree/AC/type"
     echo 1 > "$work/tree/AC/online"
