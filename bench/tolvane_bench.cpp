@@ -12,7 +12,7 @@
 
 #include "monitor/local_clock.h"
 #include "monitor/status_report.h"
-#include "platform/power_supply_class.h"
+#include "platform/linux/power_supply_class.h"
 
 namespace {
 
@@ -56,8 +56,13 @@ void BM_ReadPowerStatus(benchmark::State& state) {
     std::string root = MakeTree((int)state.range(0));
     SYSTEM_POWER_STATUS status;
     int32_t errorCode = 0;
+    static BatteryTimeEstimate estimate;
+    ClearBatteryTimeEstimate(&estimate);
+    SourceClocks clocks = {0, 0};
     for (auto _ : state) {
-        bool ok = ReadPowerSupplyClass(root.c_str(), &status, &errorCode);
+        clocks.monotonicMs += 1000;
+        clocks.bootMs += 1000;
+        bool ok = ReadPowerSupplyClass(root.c_str(), &clocks, &estimate, &status, &errorCode);
         benchmark::DoNotOptimize(ok);
         benchmark::DoNotOptimize(status);
     }

@@ -4,17 +4,21 @@ set(CPACK_PACKAGE_NAME tolvane)
 set(CPACK_PACKAGE_VENDOR "Tolvane developers")
 set(CPACK_PACKAGE_CONTACT "Tolvane developers <tolvane@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "console battery monitor")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tolvane prints a time-stamped line to standard output whenever the machine's\n"
-    "power status changes: power source, battery state, charge and battery times.")
+# One string (set() with several would join them with ";").
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Tolvane prints a time-stamped line to standard output whenever the\n"
+    "machine's power status changes: power source, battery state, charge and\n"
+    "battery times, read from the kernel's power supply class. A systemd\n"
+    "user unit, not enabled by default, keeps a battery log in the journal.")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n Tolvane prints a time-stamped line to standard output whenever the\n machine's power status changes: power source, battery state, charge and\n battery times, read from the kernel's power supply class.")
+# The long description only: CPack puts the summary above it as the
+# synopsis line and indents every line by one space.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)

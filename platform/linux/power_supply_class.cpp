@@ -1,4 +1,4 @@
-#include "platform/power_supply_class.h"
+#include "platform/linux/power_supply_class.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -6,7 +6,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
-#include "platform/power_supply_mapping.h"
+#include "platform/linux/power_supply_mapping.h"
 
 const char* const kPowerSupplyClassDirectory = "/sys/class/power_supply";
 
@@ -66,7 +66,8 @@ static void ReadSupply(int directoryFd, const char* name, SupplyReading* reading
     }
 }
 
-bool ReadPowerSupplyClass(const char* classDirectory, SYSTEM_POWER_STATUS* status,
+bool ReadPowerSupplyClass(const char* classDirectory, const SourceClocks* clocks,
+                          BatteryTimeEstimate* estimate, SYSTEM_POWER_STATUS* status,
                           int32_t* errorCode) {
     int directoryFd = open(classDirectory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (directoryFd < 0) {
@@ -95,6 +96,8 @@ bool ReadPowerSupplyClass(const char* classDirectory, SYSTEM_POWER_STATUS* statu
         }
     }
     close(directoryFd);
-    ComputePowerStatus(supplies, count, status);
+    BatteryTimeFacts facts;
+    ComputePowerStatus(supplies, count, status, &facts);
+    EstimateBatteryTimes(estimate, &facts, clocks, status);
     return true;
 }

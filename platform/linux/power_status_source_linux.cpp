@@ -6,10 +6,21 @@
 #include <unistd.h>
 
 #include "platform/power_status_source.h"
-#include "platform/power_supply_class.h"
+#include "platform/linux/power_supply_class.h"
+
+static int64_t Milliseconds(clockid_t clock) {
+    struct timespec now = {0, 0};
+    clock_gettime(clock, &now);
+    return (int64_t)now.tv_sec * 1000 + now.tv_nsec / 1000000;
+}
 
 bool ReadPowerStatus(SYSTEM_POWER_STATUS* status, int32_t* errorCode) {
-    return ReadPowerSupplyClass(kPowerSupplyClassDirectory, status, errorCode);
+    // The battery times are an estimate carried across polls.
+    static BatteryTimeEstimate estimate;
+    SourceClocks clocks;
+    clocks.monotonicMs = Milliseconds(CLOCK_MONOTONIC);
+    clocks.bootMs = Milliseconds(CLOCK_BOOTTIME);
+    return ReadPowerSupplyClass(kPowerSupplyClassDirectory, &clocks, &estimate, status, errorCode);
 }
 
 // The pause also watches standard output. A monitor whose status stops

@@ -1,6 +1,8 @@
-#include "platform/power_supply_mapping.h"
+#include "platform/linux/power_supply_mapping.h"
 
 #include <string.h>
+
+#include <initializer_list>
 
 const char* const kSupplyAttributeFiles[kSupplyAttributeCount] = {
     "type",       "scope",       "online",      "present",           "status",
@@ -9,7 +11,6 @@ const char* const kSupplyAttributeFiles[kSupplyAttributeCount] = {
 };
 
 static const int64_t kInt64Max = INT64_MAX;
-static const int64_t kTimeCap = 0x7FFFFFFF;  // a time never shows as negative
 
 void ClearSupplyReading(SupplyReading* reading) {
     memset(reading, 0, sizeof *reading);
@@ -74,9 +75,9 @@ static bool ParseWord(SupplyAttribute attribute, const char* text, size_t length
         int64_t value;
     };
     static const Word kWords[] = {
-        {kAttrType, "Mains", kTypeAdapter},
-        {kAttrType, "USB", kTypeAdapter},
-        {kAttrType, "Wireless", kTypeAdapter},
+        {kAttrType, "Mains", kTypeMains},
+        {kAttrType, "USB", kTypePort},
+        {kAttrType, "Wireless", kTypePort},
         {kAttrType, "Battery", kTypeBattery},
         {kAttrScope, "Device", kScopeDevice},
         {kAttrStatus, "Discharging", kStatusDischarging},
@@ -109,6 +110,10 @@ void SetSupplyAttribute(SupplyReading* reading, SupplyAttribute attribute, const
     int64_t value = 0;
     bool understood = isWord ? ParseWord(attribute, text, length, &value)
                              : ParseNumber(text, length, &value);
+    // Some gauges put raw register values here (1536): not a percentage.
+    if (attribute == kAttrCapacity && (value < 0 || value > 100)) {
+        understood = false;
+    }
     uint32_t bit = 1u << attribute;
     if (understood) {
         reading->known |= bit;
@@ -153,7 +158,8 @@ struct SupplyCensus {
     const SupplyReading* batteries[kMaxSupplies];
     int batteryCount;
     int adapterCount;
-    bool anyAdapterOnline;
+    bool mainsOnline;
+    bool portOnline;
 };
 
 static void TakeCensus(const SupplyReading* supplies, int count, SupplyCensus* census) {
@@ -166,12 +172,13 @@ static void TakeCensus(const SupplyReading* supplies, int count, SupplyCensus* c
         if (Known(supply, kAttrScope) && supply->value[kAttrScope] == kScopeDevice) {
             continue;  // a mouse, keyboard or headset battery
         }
-        if (supply->value[kAttrType] == kTypeAdapter && Known(supply, kAttrOnline)) {
+        int64_t type = supply->value[kAttrType];
+        if ((type == kTypeMains || type == kTypePort) && Known(supply, kAttrOnline)) {
             census->adapterCount++;
             if (supply->value[kAttrOnline] >= 1) {
-                census->anyAdapterOnline = true;
+                (type == kTypeMains ? census->mainsOnline : census->portOnline) = true;
             }
-        } else if (supply->value[kAttrType] == kTypeBattery &&
+        } else if (type == kTypeBattery &&
                    !(Known(supply, kAttrPresent) && supply->value[kAttrPresent] == 0)) {
             census->batteries[census->batteryCount++] = supply;
         }
@@ -188,8 +195,16 @@ static bool AnyBatteryStatus(const SupplyCensus* census, int64_t status) {
     return false;
 }
 
+// Never "not reported": a battery that says "Unknown" (full on mains, at a
+// charge limit, around plugging in) must not end the monitor.
 static uint8_t AcLineStatus(const SupplyCensus* census) {
-    if (census->anyAdapterOnline) {
+    bool discharging = AnyBatteryStatus(census, kStatusDischarging);
+    if (census->mainsOnline) {
+        return 1;
+    }
+    // A USB-C port can say online long after its cable is gone; a battery
+    // that is draining knows better.
+    if (census->portOnline && !discharging) {
         return 1;
     }
     if (census->batteryCount == 0) {
@@ -198,21 +213,12 @@ static uint8_t AcLineStatus(const SupplyCensus* census) {
     if (census->adapterCount > 0) {
         return 0;
     }
-    if (AnyBatteryStatus(census, kStatusDischarging)) {
-        return 0;
-    }
-    if (AnyBatteryStatus(census, kStatusCharging) || AnyBatteryStatus(census, kStatusFull) ||
-        AnyBatteryStatus(census, kStatusNotCharging)) {
-        return 1;
-    }
-    return kAcLineNotReported;
+    return discharging ? 0 : 1;
 }
 
 // Sums one attribute over all batteries. Fails unless every battery has it,
-// with a value that is not negative (rates are taken by magnitude), and the
-// sum fits in 64 bits.
-static bool SumOverBatteries(const SupplyCensus* census, SupplyAttribute attribute,
-                             bool magnitude, int64_t* sum) {
+// with a value that is not negative, and the sum fits in 64 bits.
+static bool SumOverBatteries(const SupplyCensus* census, SupplyAttribute attribute, int64_t* sum) {
     int64_t total = 0;
     for (int i = 0; i < census->batteryCount; i++) {
         const SupplyReading* battery = census->batteries[i];
@@ -220,9 +226,6 @@ static bool SumOverBatteries(const SupplyCensus* census, SupplyAttribute attribu
             return false;
         }
         int64_t value = battery->value[attribute];
-        if (magnitude && value < 0 && value != INT64_MIN) {
-            value = -value;
-        }
         if (value < 0 || value > kInt64Max - total) {
             return false;
         }
@@ -232,9 +235,10 @@ static bool SumOverBatteries(const SupplyCensus* census, SupplyAttribute attribu
     return true;
 }
 
-// floor(scale * numerator / denominator) for numerator >= 0, denominator > 0
-// and a small scale, capped at `cap`, without overflowing 64 bits.
-static int64_t ScaledRatio(int64_t numerator, int64_t denominator, int64_t scale, int64_t cap) {
+int64_t ScaledRatio(int64_t numerator, int64_t denominator, int64_t scale, int64_t cap) {
+    if (scale == 0) {
+        return 0;
+    }
     int64_t quotient = numerator / denominator;
     int64_t remainder = numerator % denominator;
     if (quotient > cap / scale) {
@@ -262,8 +266,8 @@ static bool RatioOfSums(const SupplyCensus* census, SupplyAttribute now, SupplyA
                         int64_t* percent) {
     int64_t nowSum = 0;
     int64_t fullSum = 0;
-    if (!SumOverBatteries(census, now, false, &nowSum) ||
-        !SumOverBatteries(census, full, false, &fullSum) || fullSum == 0) {
+    if (!SumOverBatteries(census, now, &nowSum) || !SumOverBatteries(census, full, &fullSum) ||
+        fullSum == 0) {
         return false;
     }
     *percent = PercentRoundedHalfUp(nowSum, fullSum);
@@ -272,12 +276,8 @@ static bool RatioOfSums(const SupplyCensus* census, SupplyAttribute now, SupplyA
 
 static bool MeanCapacity(const SupplyCensus* census, int64_t* percent) {
     int64_t total = 0;
-    for (int i = 0; i < census->batteryCount; i++) {
-        const SupplyReading* battery = census->batteries[i];
-        if (!Known(battery, kAttrCapacity)) {
-            return false;
-        }
-        total += ClampPercent(battery->value[kAttrCapacity]);
+    if (!SumOverBatteries(census, kAttrCapacity, &total)) {
+        return false;
     }
     *percent = PercentRoundedHalfUp(total, 100 * (int64_t)census->batteryCount);
     return true;
@@ -322,43 +322,97 @@ static uint8_t BatteryFlag(const SupplyCensus* census, uint8_t percent) {
     return flag;
 }
 
-// 3600 * sum(amount) / sum(|rate|): seconds from an energy or charge and the
-// matching power or current.
-static bool SecondsAtRate(const SupplyCensus* census, SupplyAttribute amount, SupplyAttribute rate,
-                          uint32_t* seconds) {
-    int64_t amountSum = 0;
-    int64_t rateSum = 0;
-    if (!SumOverBatteries(census, amount, false, &amountSum) ||
-        !SumOverBatteries(census, rate, true, &rateSum) || rateSum == 0) {
-        return false;
+// The attributes of one unit: the amount left, the amount when full, the draw.
+struct UnitAttributes {
+    SupplyAttribute now, full, rate;
+};
+static const UnitAttributes kUnitAttributes[] = {
+    {kAttrEnergyNow, kAttrEnergyFull, kAttrPowerNow},    // kUnitNone: not looked at
+    {kAttrEnergyNow, kAttrEnergyFull, kAttrPowerNow},    // kUnitEnergy
+    {kAttrChargeNow, kAttrChargeFull, kAttrCurrentNow},  // kUnitCharge
+};
+
+// The amount left in all batteries: each one's own figure, or where a
+// gauge gives none, its capacity of its full amount.
+static bool SumAmountLeft(const SupplyCensus* census, const UnitAttributes* unit, int64_t* sum) {
+    int64_t total = 0;
+    for (int i = 0; i < census->batteryCount; i++) {
+        const SupplyReading* battery = census->batteries[i];
+        int64_t amount = -1;
+        if (Known(battery, unit->now) && battery->value[unit->now] >= 0) {
+            amount = battery->value[unit->now];
+        } else if (Known(battery, kAttrCapacity) && Known(battery, unit->full) &&
+                   battery->value[unit->full] >= 0) {
+            amount = ScaledRatio(battery->value[unit->full], 100, battery->value[kAttrCapacity],
+                                 kInt64Max);
+        }
+        if (amount < 0 || amount > kInt64Max - total) {
+            return false;
+        }
+        total += amount;
     }
-    *seconds = (uint32_t)ScaledRatio(amountSum, rateSum, 3600, kTimeCap);
-    return true;
+    *sum = total;
+    return census->batteryCount > 0;
 }
 
-static uint32_t RemainingSeconds(const SupplyCensus* census) {
-    uint32_t seconds = kLifeTimeNotReported;
-    int64_t reported = 0;
-    if (SumOverBatteries(census, kAttrTimeToEmptyNow, false, &reported)) {
-        return (uint32_t)(reported < kTimeCap ? reported : kTimeCap);
+// The summed magnitude of the batteries that report a draw (drivers
+// disagree on its sign); an idle pack without one adds nothing. 0 when no
+// battery reports a usable draw.
+static int64_t SumDraw(const SupplyCensus* census, const UnitAttributes* unit) {
+    int64_t total = 0;
+    for (int i = 0; i < census->batteryCount; i++) {
+        const SupplyReading* battery = census->batteries[i];
+        if (!Known(battery, unit->rate)) {
+            continue;
+        }
+        int64_t value = battery->value[unit->rate];
+        if (value == INT64_MIN) {
+            return 0;
+        }
+        value = value < 0 ? -value : value;
+        if (value > kInt64Max - total) {
+            return 0;
+        }
+        total += value;
     }
-    if (SecondsAtRate(census, kAttrEnergyNow, kAttrPowerNow, &seconds) ||
-        SecondsAtRate(census, kAttrChargeNow, kAttrCurrentNow, &seconds)) {
-        return seconds;
-    }
-    return kLifeTimeNotReported;
+    return total;
 }
 
-static uint32_t FullChargeSeconds(const SupplyCensus* census) {
-    uint32_t seconds = kLifeTimeNotReported;
-    if (SecondsAtRate(census, kAttrEnergyFull, kAttrPowerNow, &seconds) ||
-        SecondsAtRate(census, kAttrChargeFull, kAttrCurrentNow, &seconds)) {
-        return seconds;
+// Energy figures where they come with a draw, else charge figures with a
+// draw, else whichever amounts there are.
+static void CollectTimeFacts(const SupplyCensus* census, const SYSTEM_POWER_STATUS* status,
+                             BatteryTimeFacts* facts) {
+    facts->onBattery = status->ACLineStatus == 0;
+    facts->percent = status->BatteryLifePercent;
+    facts->batteryCount = census->batteryCount;
+    facts->unit = kUnitNone;
+    facts->amountLeft = -1;
+    facts->amountFull = -1;
+    facts->draw = 0;
+    if (!SumOverBatteries(census, kAttrTimeToEmptyNow, &facts->reportedTimeToEmpty)) {
+        facts->reportedTimeToEmpty = -1;
     }
-    return kLifeTimeNotReported;
+    for (bool needDraw : {true, false}) {
+        for (AmountUnit unit : {kUnitEnergy, kUnitCharge}) {
+            const UnitAttributes* attributes = &kUnitAttributes[unit];
+            int64_t left = 0;
+            int64_t draw = SumDraw(census, attributes);
+            if ((needDraw && draw == 0) || !SumAmountLeft(census, attributes, &left)) {
+                continue;
+            }
+            facts->unit = unit;
+            facts->amountLeft = left;
+            facts->draw = draw;
+            if (!SumOverBatteries(census, attributes->full, &facts->amountFull)) {
+                facts->amountFull = -1;
+            }
+            return;
+        }
+    }
 }
 
-void ComputePowerStatus(const SupplyReading* supplies, int count, SYSTEM_POWER_STATUS* status) {
+void ComputePowerStatus(const SupplyReading* supplies, int count, SYSTEM_POWER_STATUS* status,
+                        BatteryTimeFacts* facts) {
     SupplyCensus census;
     TakeCensus(supplies, count, &census);
     memset(status, 0, sizeof *status);
@@ -366,7 +420,7 @@ void ComputePowerStatus(const SupplyReading* supplies, int count, SYSTEM_POWER_S
     status->BatteryLifePercent = BatteryLifePercent(&census);
     status->BatteryFlag = BatteryFlag(&census, status->BatteryLifePercent);
     status->Reserved1 = 0;
-    bool onBattery = status->ACLineStatus == 0;
-    status->BatteryLifeTime = onBattery ? RemainingSeconds(&census) : kLifeTimeNotReported;
-    status->BatteryFullLifeTime = onBattery ? FullChargeSeconds(&census) : kLifeTimeNotReported;
+    status->BatteryLifeTime = kLifeTimeNotReported;
+    status->BatteryFullLifeTime = kLifeTimeNotReported;
+    CollectTimeFacts(&census, status, facts);
 }
