@@ -259,6 +259,11 @@ TEST(PowerSupplyClass, BatteryTimesOnlyOnBattery) {
         {"BAT0: type=Battery status=Discharging energy_now=30 energy_full=50 power_now=10; BAT1: "
          "type=Battery status=Full energy_now=10 energy_full=50",
          {0, 0, 40, 14400, 36000}},
+        // A pack whose draw has no 64-bit magnitude adds none; the other's counts.
+        {"BAT0: type=Battery status=Discharging energy_now=30 energy_full=50 "
+         "power_now=-9223372036854775808; BAT1: type=Battery status=Full energy_now=10 "
+         "energy_full=50 power_now=10",
+         {0, 0, 40, 14400, 36000}},
     };
     CheckCases(cases, sizeof cases / sizeof cases[0]);
 }

@@ -147,25 +147,22 @@ static bool SumAmountLeft(const SupplyCensus* census, const UnitAttributes* unit
     return census->batteryCount > 0;
 }
 
-// The summed magnitude of the batteries that report a draw (drivers
-// disagree on its sign); an idle pack without one adds nothing. 0 when no
-// battery reports a usable draw.
+// The summed magnitude of the batteries that report a usable draw (drivers
+// disagree on its sign). A pack without one adds nothing, and so does one
+// whose figure has no magnitude in 64 bits or would take the sum beyond
+// them. 0 when no battery reports a usable draw.
 static int64_t SumDraw(const SupplyCensus* census, const UnitAttributes* unit) {
     int64_t total = 0;
     for (int i = 0; i < census->batteryCount; i++) {
         const SupplyReading* battery = census->batteries[i];
-        if (!Known(battery, unit->rate)) {
+        if (!Known(battery, unit->rate) || battery->value[unit->rate] == INT64_MIN) {
             continue;
         }
         int64_t value = battery->value[unit->rate];
-        if (value == INT64_MIN) {
-            return 0;
-        }
         value = value < 0 ? -value : value;
-        if (value > kInt64Max - total) {
-            return 0;
+        if (value <= kInt64Max - total) {
+            total += value;
         }
-        total += value;
     }
     return total;
 }
