@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
 
     BatteryTimeEstimate estimate;
     ClearBatteryTimeEstimate(&estimate);
+    KnownPeripherals peripherals = {};
     int64_t sleptSeconds = 0;
     int status = 0;
     printf("t,ac,flag,percent,remaining,full\n");
@@ -99,7 +100,8 @@ int main(int argc, char** argv) {
         SourceClocks clocks = {(t - sleptSeconds) * 1000, t * 1000};
         SYSTEM_POWER_STATUS record;
         int32_t errorCode = 0;
-        if (!ReadPowerSupplyClass(tree.c_str(), &clocks, &estimate, &record, &errorCode)) {
+        if (!ReadPowerSupplyClass(tree.c_str(), &clocks, &estimate, &peripherals, &record,
+                                  &errorCode)) {
             fprintf(stderr, "reading %s failed: error %d\n", tree.c_str(), (int)errorCode);
             status = 1;
             break;

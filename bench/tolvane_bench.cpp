@@ -58,11 +58,13 @@ void BM_ReadPowerStatus(benchmark::State& state) {
     int32_t errorCode = 0;
     static BatteryTimeEstimate estimate;
     ClearBatteryTimeEstimate(&estimate);
+    static KnownPeripherals peripherals;
     SourceClocks clocks = {0, 0};
     for (auto _ : state) {
         clocks.monotonicMs += 1000;
         clocks.bootMs += 1000;
-        bool ok = ReadPowerSupplyClass(root.c_str(), &clocks, &estimate, &status, &errorCode);
+        bool ok = ReadPowerSupplyClass(root.c_str(), &clocks, &estimate, &peripherals, &status,
+                                       &errorCode);
         benchmark::DoNotOptimize(ok);
         benchmark::DoNotOptimize(status);
     }

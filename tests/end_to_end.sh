@@ -55,6 +55,22 @@ supply AC online=1
 expect_line "$stamp  Power source: AC       Status: High, 77%"
 kill "$MON_PID"
 
+# A desktop with many wireless devices: 40 peripheral batteries around an
+# adapter and the battery, which must not get lost among them.
+for i in $(seq 1 40); do
+    mkdir -p "$work/many/hid-$i-battery"
+    printf 'POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_SCOPE=Device\nPOWER_SUPPLY_CAPACITY=5\n' \
+        > "$work/many/hid-$i-battery/uevent"
+done
+mkdir -p "$work/many/AC" "$work/many/BAT0"
+printf 'POWER_SUPPLY_TYPE=Mains\nPOWER_SUPPLY_ONLINE=0\n' > "$work/many/AC/uevent"
+printf 'POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Discharging\nPOWER_SUPPLY_CAPACITY=80\n' \
+    > "$work/many/BAT0/uevent"
+output=$(timeout 3 unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply && exec "$2"' \
+    sh "$work/many" "$bin" | tail -n 1)
+[[ "$output" =~ ^$stamp\ \ Power\ source:\ Battery\ \ Status:\ High,\ 80%$ ]] ||
+    fail "42 supplies: expected the battery's report, got '$output'"
+
 # Without a readable class directory the monitor says why and ends with 2;
 # arguments change nothing.
 for case in "missing:2" "file:20"; do

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,8 +88,10 @@ void RemoveTree(const std::string& root) {
 bool ReadFirst(const std::string& classDirectory, SYSTEM_POWER_STATUS* status, int32_t* errorCode) {
     BatteryTimeEstimate estimate;
     ClearBatteryTimeEstimate(&estimate);
+    KnownPeripherals peripherals = {};
     const SourceClocks clocks = {5000, 5000};
-    return ReadPowerSupplyClass(classDirectory.c_str(), &clocks, &estimate, status, errorCode);
+    return ReadPowerSupplyClass(classDirectory.c_str(), &clocks, &estimate, &peripherals, status,
+                                errorCode);
 }
 
 SYSTEM_POWER_STATUS ReadTree(const std::string& description, bool asUevent) {
@@ -126,8 +129,25 @@ void CheckCases(const Case* cases, size_t count) {
     }
 }
 
+// "NAME0: ATTRIBUTES; NAME1: ATTRIBUTES; ..." for `count` supplies.
+std::string Numbered(const std::string& name, const std::string& attributes, int count) {
+    std::string tree;
+    for (int i = 0; i < count; i++) {
+        tree += name + std::to_string(i) + ": " + attributes + "; ";
+    }
+    return tree;
+}
+
 TEST(PowerSupplyClass, WhichSuppliesCountAndTheLineStatus) {
+    // Peripherals take no place in the table of supplies, however many there
+    // are; of more batteries than it holds, the first 32 count.
+    const std::string manyPeripherals =
+        Numbered("hid-", "type=Battery scope=Device status=Discharging capacity=3", 40) +
+        "AC: type=Mains online=0; BAT0: type=Battery status=Discharging capacity=80";
+    const std::string manyBatteries = Numbered("BAT", "type=Battery status=Discharging capacity=50", 40);
     const Case cases[] = {
+        {manyPeripherals.c_str(), {0, 1, 80, kNone, kNone}},
+        {manyBatteries.c_str(), {0, 0, 50, kNone, kNone}},
         {"", {1, 128, 255, kNone, kNone}},
         {"ucsi-port: type=USB online=0", {1, 128, 255, kNone, kNone}},
         {"AC: type=Mains online=1; BAT0: type=Battery status=Charging capacity=50",
@@ -266,6 +286,54 @@ TEST(PowerSupplyClass, BatteryTimesOnlyOnBattery) {
          {0, 0, 40, 14400, 36000}},
     };
     CheckCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+// A peripheral is read once: later readings pass over it, without opening
+// a file of it, until its name leaves the directory; a supply that then
+// comes under that name is read afresh.
+TEST(PowerSupplyClass, PeripheralsAreReadOnce) {
+    std::string root = MakeTree(
+        "AC: type=Mains online=0; BAT0: type=Battery status=Discharging capacity=80; mouse: "
+        "type=Battery scope=Device status=Discharging capacity=3",
+        true);
+    std::string classDirectory = root + "/power_supply";
+    std::string mouse = root + "/devices/mouse";
+    int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_LE(0, inotify_add_watch(watch, mouse.c_str(), IN_OPEN));
+    BatteryTimeEstimate estimate;
+    ClearBatteryTimeEstimate(&estimate);
+    KnownPeripherals peripherals = {};
+    struct {
+        const char* change;
+        bool mouseOpened;
+        Expected expected;
+    } readings[] = {
+        {"", true, {0, 1, 80, kNone, kNone}},
+        {"", false, {0, 1, 80, kNone, kNone}},
+        {"gone", false, {0, 1, 80, kNone, kNone}},
+        {"back as a battery", true, {0, 0, 50, kNone, kNone}},
+    };
+    for (const auto& r : readings) {
+        if (strcmp(r.change, "gone") == 0) {
+            ASSERT_EQ(0, unlink((classDirectory + "/mouse").c_str()));
+        } else if (r.change[0] != '\0') {
+            std::ofstream(mouse + "/uevent") << "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS="
+                                                "Discharging\nPOWER_SUPPLY_CAPACITY=20\n";
+            ASSERT_EQ(0, symlink(mouse.c_str(), (classDirectory + "/mouse").c_str()));
+        }
+        char events[4096];
+        while (read(watch, events, sizeof events) > 0) {
+        }
+        const SourceClocks clocks = {5000, 5000};
+        SYSTEM_POWER_STATUS status;
+        int32_t errorCode = 0;
+        ASSERT_TRUE(ReadPowerSupplyClass(classDirectory.c_str(), &clocks, &estimate, &peripherals,
+                                         &status, &errorCode));
+        EXPECT_EQ(r.mouseOpened, read(watch, events, sizeof events) > 0) << r.change;
+        ExpectStatus(r.expected, status, r.change);
+    }
+    close(watch);
+    RemoveTree(root);
 }
 
 TEST(PowerSupplyClass, UeventWithoutTypeOrUnreadableFallsBackToFiles) {

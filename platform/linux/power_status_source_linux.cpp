@@ -15,12 +15,15 @@ static int64_t Milliseconds(clockid_t clock) {
 }
 
 bool ReadPowerStatus(SYSTEM_POWER_STATUS* status, int32_t* errorCode) {
-    // The battery times are an estimate carried across polls.
+    // Carried across polls: the battery times are an estimate, and the
+    // peripherals are not read again.
     static BatteryTimeEstimate estimate;
+    static KnownPeripherals peripherals;
     SourceClocks clocks;
     clocks.monotonicMs = Milliseconds(CLOCK_MONOTONIC);
     clocks.bootMs = Milliseconds(CLOCK_BOOTTIME);
-    return ReadPowerSupplyClass(kPowerSupplyClassDirectory, &clocks, &estimate, status, errorCode);
+    return ReadPowerSupplyClass(kPowerSupplyClassDirectory, &clocks, &estimate, &peripherals,
+                                status, errorCode);
 }
 
 // The pause also watches standard output. A monitor whose status stops

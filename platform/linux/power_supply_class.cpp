@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <string.h>
 #include <unistd.h>
 
 #include "platform/linux/power_supply_mapping.h"
@@ -66,15 +67,50 @@ static void ReadSupply(int directoryFd, const char* name, SupplyReading* reading
     }
 }
 
+// Whether `name` is a peripheral found on an earlier reading; if so it is
+// marked as still there.
+static bool IsKnownPeripheral(KnownPeripherals* peripherals, const char* name) {
+    for (int i = 0; i < peripherals->count; i++) {
+        if (strcmp(peripherals->names[i], name) == 0) {
+            peripherals->seen[i] = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+static void RememberPeripheral(KnownPeripherals* peripherals, const char* name) {
+    if (peripherals->count < kMaxKnownPeripherals && strlen(name) < (size_t)kPeripheralNameSize) {
+        int i = peripherals->count++;
+        strcpy(peripherals->names[i], name);
+        peripherals->seen[i] = true;
+    }
+}
+
+// Drops the names not seen on this reading and clears the marks for the next.
+static void ForgetVanishedPeripherals(KnownPeripherals* peripherals) {
+    int kept = 0;
+    for (int i = 0; i < peripherals->count; i++) {
+        if (peripherals->seen[i]) {
+            if (kept != i) {
+                memcpy(peripherals->names[kept], peripherals->names[i], kPeripheralNameSize);
+            }
+            peripherals->seen[kept++] = false;
+        }
+    }
+    peripherals->count = kept;
+}
+
 bool ReadPowerSupplyClass(const char* classDirectory, const SourceClocks* clocks,
-                          BatteryTimeEstimate* estimate, SYSTEM_POWER_STATUS* status,
-                          int32_t* errorCode) {
+                          BatteryTimeEstimate* estimate, KnownPeripherals* peripherals,
+                          SYSTEM_POWER_STATUS* status, int32_t* errorCode) {
     int directoryFd = open(classDirectory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (directoryFd < 0) {
         *errorCode = errno;
         return false;
     }
-    SupplyReading supplies[kMaxSupplies];
+    // The supplies that count, and one more place to read the next into.
+    SupplyReading supplies[kMaxSupplies + 1];
     int count = 0;
     alignas(struct dirent64) char entries[4096];
     for (;;) {
@@ -90,12 +126,28 @@ bool ReadPowerSupplyClass(const char* classDirectory, const SourceClocks* clocks
         for (ssize_t offset = 0; offset < length;) {
             const struct dirent64* entry = (const struct dirent64*)(entries + offset);
             offset += entry->d_reclen;
-            if (entry->d_name[0] != '.' && count < kMaxSupplies) {
-                ReadSupply(directoryFd, entry->d_name, &supplies[count++]);
+            const char* name = entry->d_name;
+            if (name[0] == '.' || IsKnownPeripheral(peripherals, name)) {
+                continue;
+            }
+            ReadSupply(directoryFd, name, &supplies[count]);
+            switch (RoleOfSupply(&supplies[count])) {
+                case kRoleAdapter:
+                case kRoleBattery:
+                    if (count < kMaxSupplies) {
+                        count++;  // beyond the table, left out
+                    }
+                    break;
+                case kRolePeripheral:
+                    RememberPeripheral(peripherals, name);
+                    break;
+                case kRoleNone:
+                    break;
             }
         }
     }
     close(directoryFd);
+    ForgetVanishedPeripherals(peripherals);
     BatteryTimeFacts facts;
     ComputePowerStatus(supplies, count, status, &facts);
     EstimateBatteryTimes(estimate, &facts, clocks, status);
