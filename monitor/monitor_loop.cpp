@@ -13,6 +13,30 @@ static const uint32_t kPollMilliseconds = 1000;
 // The charge has to move by more than this many percent for the warning.
 static const int kPercentWarningThreshold = 1;
 
+// Exit statuses: 2 when the power status can't be read, 1 when the output
+// can't be written (a full disk, a closed or broken output): a log that
+// is lost must not go on in silence.
+static const int32_t kExitStatusUnreadable = 2;
+static const int32_t kExitOutputLost = 1;
+
+static const char kBanner[] =
+    "\nTolvane\n"
+    "Console battery monitor; stop it with Ctrl+C.\n\n"
+    "Beginning monitoring...\n\n";
+
+static int32_t OutputLost(int32_t errorCode) {
+    fprintf(stderr, "tolvane: write error on standard output: %s\n", strerror(errorCode));
+    return kExitOutputLost;
+}
+
+// The message of a failure to read the power status; its own write error
+// changes nothing, the program ends with 2 either way.
+static int32_t StatusUnreadable(const char* message) {
+    int32_t ignored = 0;
+    WriteOutput(message, strlen(message), &ignored);
+    return kExitStatusUnreadable;
+}
+
 int32_t MonitorLoop() {
     SYSTEM_POWER_STATUS currentStatus;
     SYSTEM_POWER_STATUS previousStatus;
@@ -22,12 +46,15 @@ int32_t MonitorLoop() {
 
     setvbuf(stdout, nullptr, _IONBF, 0);
 
-    printf("\nTolvane\n");
-    printf("Console battery monitor; stop it with Ctrl+C.\n\n");
-    printf("Beginning monitoring...\n\n");
+    int32_t errorCode = 0;
+    if (!WriteOutput(kBanner, sizeof kBanner - 1, &errorCode)) {
+        return OutputLost(errorCode);
+    }
 
     for (;;) {
-        PauseMilliseconds(kPollMilliseconds);
+        if (!PauseMilliseconds(kPollMilliseconds, &errorCode)) {
+            return OutputLost(errorCode);
+        }
 
         struct tm localTime;
         char dateStamp[kStampSize];
@@ -36,26 +63,27 @@ int32_t MonitorLoop() {
         FormatDateStamp(dateStamp, &localTime);
         FormatTimeStamp(timeStamp, &localTime);
 
-        int32_t errorCode = 0;
         if (!ReadPowerStatus(&currentStatus, &errorCode)) {
-            printf("APM driver access failed!  Error code = %ld\n", (long)errorCode);
-            return 2;
+            char message[64];
+            snprintf(message, sizeof message, "APM driver access failed!  Error code = %ld\n",
+                     (long)errorCode);
+            return StatusUnreadable(message);
         }
         if (currentStatus.ACLineStatus == kAcLineNotReported) {
-            printf("APM driver is currently DISABLED!\n");
-            return 2;
+            return StatusUnreadable("APM driver is currently DISABLED!\n");
         }
         if (memcmp(&currentStatus, &previousStatus, sizeof currentStatus) == 0) {
             continue;
         }
+        bool percentWarning = false;
         if (!firstReport) {
             int change = (int)currentStatus.BatteryLifePercent - (int)previousStatus.BatteryLifePercent;
-            if (abs(change) > kPercentWarningThreshold) {
-                printf("*** Battery life has changed more than one percent ***\n");
-            }
+            percentWarning = abs(change) > kPercentWarningThreshold;
         }
         firstReport = 0;
-        WriteStatusReport(&currentStatus, dateStamp, timeStamp);
+        if (!WriteStatusReport(&currentStatus, dateStamp, timeStamp, percentWarning, &errorCode)) {
+            return OutputLost(errorCode);
+        }
         memcpy(&previousStatus, &currentStatus, sizeof previousStatus);
     }
 }

@@ -6,7 +6,9 @@
 #include <stdint.h>
 
 // Runs until the power status can't be read (or the platform can't say what
-// the AC line is doing); then it writes one message and returns 2.
+// the AC line is doing); then it writes one message and returns 2. When
+// standard output can't be written, it says so on standard error and
+// returns 1.
 int32_t MonitorLoop();
 
 #endif

@@ -15,9 +15,13 @@ const int kStampSize = 9;
 char* FormatDateStamp(char* buffer, const struct tm* localTime);
 char* FormatTimeStamp(char* buffer, const struct tm* localTime);
 
-// Writes the report for *status to standard output: the status line, then
-// the remaining and full battery life lines where the status has them.
-void WriteStatusReport(const SYSTEM_POWER_STATUS* status, const char* dateStamp,
-                       const char* timeStamp);
+// Writes the report for *status to standard output: the percent warning
+// line when asked for, the status line, then the remaining and full battery
+// life lines where the status has them. The whole report goes out in one
+// write, so a reader never sees part of one, and a program killed between
+// two reports leaves none torn. Returns false, with the system's error
+// code in *errorCode, when it could not be written.
+bool WriteStatusReport(const SYSTEM_POWER_STATUS* status, const char* dateStamp,
+                       const char* timeStamp, bool percentWarning, int32_t* errorCode);
 
 #endif

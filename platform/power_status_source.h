@@ -48,7 +48,16 @@ const uint32_t kLifeTimeNotReported = 0xFFFFFFFFu;
 // to be looked at).
 bool ReadPowerStatus(SYSTEM_POWER_STATUS* status, int32_t* errorCode);
 
-// The pause between two polls; the monitor always asks for 1000 ms.
-void PauseMilliseconds(uint32_t milliseconds);
+// The pause between two polls; the monitor always asks for 1000 ms. It
+// lasts that long even when a signal wakes it early. Returns false, with
+// the system's error code in *errorCode, when it finds that standard output
+// has gone (its reader left, and SIGPIPE did not end the program).
+bool PauseMilliseconds(uint32_t milliseconds, int32_t* errorCode);
+
+// Writes `length` bytes to standard output, in text mode, with one call
+// where the system takes them whole; what is left after a partial or
+// interrupted write is written again. Returns false, with the system's
+// error code in *errorCode, when the output takes no more.
+bool WriteOutput(const char* text, size_t length, int32_t* errorCode);
 
 #endif

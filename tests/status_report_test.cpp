@@ -8,19 +8,31 @@
 
 namespace {
 
-std::string Report(uint8_t ac, uint8_t flag, uint8_t percent, uint32_t life, uint32_t full) {
+struct ReportCall {
     SYSTEM_POWER_STATUS status;
-    memset(&status, 0, sizeof status);
-    status.ACLineStatus = ac;
-    status.BatteryFlag = flag;
-    status.BatteryLifePercent = percent;
-    status.BatteryLifeTime = life;
-    status.BatteryFullLifeTime = full;
-    return CaptureStdout(
+    bool warning;
+    bool written;
+};
+
+std::string Report(uint8_t ac, uint8_t flag, uint8_t percent, uint32_t life, uint32_t full,
+                   bool warning) {
+    ReportCall call;
+    memset(&call, 0, sizeof call);
+    call.status.ACLineStatus = ac;
+    call.status.BatteryFlag = flag;
+    call.status.BatteryLifePercent = percent;
+    call.status.BatteryLifeTime = life;
+    call.status.BatteryFullLifeTime = full;
+    call.warning = warning;
+    std::string written = CaptureStdout(
         [](void* context) {
-            WriteStatusReport(static_cast<SYSTEM_POWER_STATUS*>(context), "11/19/01", "13:40:27");
+            ReportCall* c = static_cast<ReportCall*>(context);
+            int32_t errorCode = 0;
+            c->written = WriteStatusReport(&c->status, "11/19/01", "13:40:27", c->warning, &errorCode);
         },
-        &status);
+        &call);
+    EXPECT_TRUE(call.written);
+    return written;
 }
 
 const uint32_t kNone = 0xFFFFFFFFu;
@@ -60,9 +72,14 @@ TEST(StatusReport, WritesEveryFieldAsDocumented) {
          "Full battery life available: 2147483647 seconds.\n"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(PlatformLineEnds(c.expected), Report(c.ac, c.flag, c.percent, c.life, c.full))
+        EXPECT_EQ(PlatformLineEnds(c.expected),
+                  Report(c.ac, c.flag, c.percent, c.life, c.full, false))
             << "ac " << int(c.ac) << " flag " << int(c.flag) << " percent " << int(c.percent);
     }
+    // The percent warning, when the loop asks for it, comes first.
+    EXPECT_EQ(PlatformLineEnds("*** Battery life has changed more than one percent ***\n"
+                               "11/19/01 13:40:27  Power source: AC       Status: 5%\n"),
+              Report(1, 0, 5, kNone, kNone, true));
 }
 
 TEST(StatusReport, StampsAreTwoDigitFieldsOfOneBrokenDownTime) {

@@ -23,6 +23,9 @@ struct KnownPeripherals {
     char names[kMaxKnownPeripherals][kPeripheralNameSize];
 };
 
+// Both clocks of the running system, as a reading needs them.
+void ReadSourceClocks(SourceClocks* clocks);
+
 // Fails, with errno as the error code, only when the directory itself can't
 // be listed. Whatever can't be read of a single supply counts as not reported.
 // The battery times come from *estimate, and the peripherals not to read
