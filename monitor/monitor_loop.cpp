@@ -37,6 +37,16 @@ static int32_t StatusUnreadable(const char* message) {
     return kExitStatusUnreadable;
 }
 
+// Only what a report shows decides whether one is due. Windows 10 and later
+// keep the battery saver in Reserved1, which no report shows: a report for
+// it alone would repeat the last one.
+static bool ReportedFieldsDiffer(const SYSTEM_POWER_STATUS* a, const SYSTEM_POWER_STATUS* b) {
+    return a->ACLineStatus != b->ACLineStatus || a->BatteryFlag != b->BatteryFlag ||
+           a->BatteryLifePercent != b->BatteryLifePercent ||
+           a->BatteryLifeTime != b->BatteryLifeTime ||
+           a->BatteryFullLifeTime != b->BatteryFullLifeTime;
+}
+
 int32_t MonitorLoop() {
     SYSTEM_POWER_STATUS currentStatus;
     SYSTEM_POWER_STATUS previousStatus;
@@ -72,7 +82,7 @@ int32_t MonitorLoop() {
         if (currentStatus.ACLineStatus == kAcLineNotReported) {
             return StatusUnreadable("APM driver is currently DISABLED!\n");
         }
-        if (memcmp(&currentStatus, &previousStatus, sizeof currentStatus) == 0) {
+        if (!ReportedFieldsDiffer(&currentStatus, &previousStatus)) {
             continue;
         }
         bool percentWarning = false;
