@@ -2,18 +2,25 @@
 
 #include <string.h>
 
+// The zone is looked up again on every reading, so a laptop that travels
+// (the zone file replaced, `timedatectl set-timezone`, a new TZ file) stamps
+// the new local time from the next report on. glibc's tzset only checks
+// the zone file's status and reads it again when it changed: one stat a
+// second, no allocation. localtime_r alone would keep the zone it first
+// read for good.
 void ReadLocalTime(struct tm* localTime) {
     time_t now = time(nullptr);
 #ifdef _WIN32
-    // The C runtime's localtime keeps its result per thread.
+    // The C runtime's localtime keeps its result per thread, and takes the
+    // zone from the system again after _tzset.
+    _tzset();
     const struct tm* converted = localtime(&now);
     if (converted != nullptr) {
         *localTime = *converted;
         return;
     }
 #else
-    // localtime_r takes the zone once; glibc's localtime would look at the
-    // zone file and allocate again on every call, that is every second.
+    tzset();
     if (localtime_r(&now, localTime) != nullptr) {
         return;
     }

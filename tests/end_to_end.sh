@@ -30,13 +30,29 @@ expect_line() {
     fi
     [[ "$line" =~ ^$1$ ]] || fail "expected '$1', got '$line'"
     kill -0 "$MON_PID" 2>/dev/null || fail "monitor no longer running after '$line'"
+    last_line=$line
+    last_line_ms=$(now_ms)
+}
+now_ms() { local t=${EPOCHREALTIME/./}; echo $((t / 1000)); }
+# expect_hour OFFSET: the last line's stamp shows the hour of UTC + OFFSET
+# hours (either side of a turn of the hour while it was read).
+expect_hour() {
+    local hour=${last_line:9:2} before after
+    before=$(( ($(date -u -d "@$(( last_line_ms / 1000 - 2 ))" +%-H) + $1) % 24 ))
+    after=$(( ($(date -u +%-H) + $1) % 24 ))
+    [ "$((10#$hour))" = "$before" ] || [ "$((10#$hour))" = "$after" ] ||
+        fail "stamp of '$last_line' is not UTC+$1 (hour $before or $after)"
 }
 
+# The machine's zone is UTC to begin with (a file of ours bound over
+# /etc/localtime, TZ unset); it is changed in place to UTC+9 while the
+# monitor runs, as by a laptop that travels.
+cp /usr/share/zoneinfo/Etc/UTC "$work/zone"
 supply AC type=Mains online=0
 supply BAT0 type=Battery status=Discharging capacity=80 energy_now=40000000 \
     energy_full=50000000 power_now=10000000
-coproc MON { unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply && exec "$2"' \
-    sh "$work/tree" "$bin"; }
+coproc MON { env -u TZ unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply &&
+    mount --bind "$3" /etc/localtime && exec "$2"' sh "$work/tree" "$bin" "$work/zone"; }
 expect_line ''
 expect_line 'Tolvane'
 expect_line '.+'
@@ -44,15 +60,31 @@ expect_line ''
 expect_line 'Beginning monitoring\.\.\.'
 expect_line ''
 expect_line "$stamp  Power source: Battery  Status: High, 80%"
+expect_hour 0
 expect_line 'Battery life remaining     : 14400 seconds\.'
 expect_line 'Full battery life available: 18000 seconds\.'
+cat /usr/share/zoneinfo/Etc/GMT-9 > "$work/zone"
 supply BAT0 capacity=77
 expect_line '\*\*\* Battery life has changed more than one percent \*\*\*'
 expect_line "$stamp  Power source: Battery  Status: High, 77%"
+expect_hour 9
 expect_line 'Battery life remaining     : 14400 seconds\.'
 expect_line 'Full battery life available: 18000 seconds\.'
 supply AC online=1
 expect_line "$stamp  Power source: AC       Status: High, 77%"
+# Unplugged again: the times come back 10 s after the unplug, once the
+# gauge shows a fresh draw (12 W).
+supply AC online=0
+expect_line "$stamp  Power source: Battery  Status: High, 77%"
+unplugged_ms=$last_line_ms
+sleep 2
+supply BAT0 power_now=12000000
+expect_line "$stamp  Power source: Battery  Status: High, 77%"
+expect_line 'Battery life remaining     : [0-9]+ seconds\.'
+took=$((last_line_ms - unplugged_ms))
+[ "$took" -ge 8500 ] && [ "$took" -le 12500 ] ||
+    fail "the times came back $took ms after the unplug, not about 10 s"
+expect_line 'Full battery life available: [0-9]+ seconds\.'
 kill "$MON_PID"
 
 # A desktop with many wireless devices: 40 peripheral batteries around an
