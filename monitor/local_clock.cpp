@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+static_assert(sizeof(time_t) >= 8, "a 32-bit time_t gives wrong stamps from 2038-01-19 on");
+
 // The zone is looked up again on every reading, so a laptop that travels
 // (the zone file replaced, `timedatectl set-timezone`, a new TZ file) stamps
 // the new local time from the next report on. glibc's tzset only checks
