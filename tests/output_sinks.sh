@@ -88,6 +88,7 @@ head_case() {
     began=$(now_ms)
     if ! took=$(wait_gone "$hp" 5000); then
         problems+=("head did not get $lines lines within 5 s")
+        kill -9 "$mon" "$hp" 2>/dev/null  # else both wait below for ever
     else
         figures+=("head_exit=$(($(now_ms) - began))ms")
         if took=$(wait_gone "$mon" 5000); then
