@@ -137,7 +137,8 @@ void ReadLocalTime(struct tm* localTime) {
 TEST(MonitorLoop, WritesBannerReportsChangesAndEndsOnFailure) {
     // 50% → 51% (no warning), → 53% and back to 51% (warnings), a change of
     // Reserved1 alone (the battery saver on Windows: no report), of the full
-    // battery life alone, an unchanged read, then a failure.
+    // and of the remaining battery life alone, an unchanged read, then a
+    // failure.
     const int32_t exitStatus = RunLoop({
         Record(0, 0, 0, 0, 0, 0),         // 1: equals the zeroed record: silent
         Record(0, 0, 50, 0, 840),         // 2: first report, never a warning
@@ -147,8 +148,9 @@ TEST(MonitorLoop, WritesBannerReportsChangesAndEndsOnFailure) {
         Record(0, 0, 51, 0, 840),         // 6: two percent down
         Record(0, 0, 51, 1, 840),         // 7: only Reserved1
         Record(0, 0, 51, 1, 840, 7200),   // 8: only the full battery life
-        Record(1, 9, 51, 0, 0xFFFFFFFFu, 3600),  // 9: plugged in
-        Failure(5),                       // 10
+        Record(0, 0, 51, 1, 600, 7200),   // 9: only the remaining battery life
+        Record(1, 9, 51, 0, 0xFFFFFFFFu, 3600),  // 10: plugged in
+        Failure(5),                       // 11
     });
     const std::string line = "  Power source: Battery  Status: ";
     const std::string life = "Battery life remaining     : 840 seconds.\n";
@@ -159,15 +161,18 @@ TEST(MonitorLoop, WritesBannerReportsChangesAndEndsOnFailure) {
                            kWarning + Stamps(6) + line + "51%\n" + life +      //
                            Stamps(8) + line + "51%\n" + life +                 //
                            "Full battery life available: 7200 seconds.\n" +   //
-                           Stamps(9) + "  Power source: AC       Status: High, Charging, 51%\n" +
+                           Stamps(9) + line + "51%\n" +                        //
+                           "Battery life remaining     : 600 seconds.\n" +    //
+                           "Full battery life available: 7200 seconds.\n" +   //
+                           Stamps(10) + "  Power source: AC       Status: High, Charging, 51%\n" +
                            "Full battery life available: 3600 seconds.\n" +
                            "APM driver access failed!  Error code = 5\n";
     EXPECT_EQ(expected, output);
     EXPECT_EQ(2, exitStatus);
     // One pause first in every cycle, one clock reading per cycle for both
-    // stamps (cycle 9 ran at 00:00:08 of the new year), and each report,
+    // stamps (cycle 10 ran at 00:00:09 of the new year), and each report,
     // its warning line included, in one write.
-    EXPECT_EQ(Cycles("_W_WWW_WWW"), events);
+    EXPECT_EQ(Cycles("_W_WWW_WWWW"), events);
 }
 
 TEST(MonitorLoop, EndsWithMessageAndStatus) {

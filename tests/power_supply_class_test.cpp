@@ -24,7 +24,8 @@ struct Expected {
 };
 
 // A tree described as "NAME: attr=value attr=value; NAME: ...". A value of
-// "<dir>" makes the attribute a directory (it can't be read as a file), "~"
+// "<dir>" makes the attribute a directory (it can't be read as a file),
+// "<empty>" an empty file, "~"
 // stands for a space in a value, and
 // an entry "NAME -> TARGET" is a symlink, as the class directory holds them.
 // With `asUevent` the attributes go into one uevent file per supply, as the
@@ -51,9 +52,13 @@ std::string MakeTree(const std::string& description, bool asUevent = false) {
             continue;
         }
         name.pop_back();  // the colon
-        std::string directory = devices + "/" + name;
-        mkdir(directory.c_str(), 0755);
-        EXPECT_EQ(0, symlink(directory.c_str(), (tree + "/" + name).c_str()));
+        // "." and ".." put their files into the class directory itself, or
+        // the one above it.
+        std::string directory = name == "." ? tree : name == ".." ? root : devices + "/" + name;
+        if (name != "." && name != "..") {
+            mkdir(directory.c_str(), 0755);
+            EXPECT_EQ(0, symlink(directory.c_str(), (tree + "/" + name).c_str()));
+        }
         std::ofstream uevent;
         if (asUevent) {
             uevent.open(directory + "/uevent");
@@ -68,8 +73,10 @@ std::string MakeTree(const std::string& description, bool asUevent = false) {
             std::transform(key.begin(), key.end(), key.begin(), ::toupper);
             if (value == "<dir>") {
                 mkdir(path.c_str(), 0755);
+            } else if (value == "<empty>" && !asUevent) {
+                std::ofstream(path).flush();
             } else if (asUevent) {
-                uevent << "POWER_SUPPLY_" << key << "=" << value << "\n";
+                uevent << "POWER_SUPPLY_" << key << "=" << (value == "<empty>" ? "" : value) << "\n";
             } else {
                 std::ofstream(path) << value << "\n";
             }
@@ -178,6 +185,7 @@ TEST(PowerSupplyClass, WhichSuppliesCountAndTheLineStatus) {
         {"BAT0: type=Battery status=Unknown capacity=20", {1, 2, 20, kNone, kNone}},
         {"BAT0: type=Battery status=Charging present=0 capacity=20", {1, 128, 255, kNone, kNone}},
         {"BAT0: type=Battery status=Charging present=<dir> capacity=20", {1, 10, 20, kNone, kNone}},
+        {"BAT0: type=Battery status=Charging present=-1 capacity=20", {1, 10, 20, kNone, kNone}},
         {"mouse: type=Battery scope=Device status=Discharging capacity=3",
          {1, 128, 255, kNone, kNone}},
         {"mouse: type=Battery scope=Device status=Discharging capacity=3; BAT0: type=Battery "
@@ -185,6 +193,18 @@ TEST(PowerSupplyClass, WhichSuppliesCountAndTheLineStatus) {
          {1, 9, 80, kNone, kNone}},
         {"ups: type=UPS online=0; BAT0: type=Battery capacity=80; x: status=Discharging",
          {1, 1, 80, kNone, kNone}},
+        // The class directory and the one above are no supplies, whatever
+        // they hold; nor is an adapter whose online is beyond 64 bits.
+        {".: type=Battery status=Discharging capacity=5; ..: type=Battery status=Discharging "
+         "capacity=5; AC: type=Mains online=0",
+         {1, 128, 255, kNone, kNone}},
+        {"AC: type=Mains online=9223372036854775808; BAT0: type=Battery status=Full capacity=90",
+         {1, 1, 90, kNone, kNone}},
+        {"AC: type=Mains online=-9223372036854775809; BAT0: type=Battery status=Discharging "
+         "capacity=90",
+         {0, 1, 90, kNone, kNone}},
+        // A word is known only whole: "Dis" is not "Discharging".
+        {"BAT0: type=Battery status=Dis capacity=70", {1, 1, 70, kNone, kNone}},
         {"BAT0: type=<dir> status=Discharging capacity=3", {1, 128, 255, kNone, kNone}},
         {"gone -> /nonexistent/BAT9; BAT0: type=Battery status=Discharging capacity=4",
          {0, 6, 4, kNone, kNone}},
@@ -197,6 +217,12 @@ TEST(PowerSupplyClass, ChargeAndItsFlags) {
         // A capacity outside 0..100 is a gauge's raw value, not a percentage.
         {"BAT0: type=Battery status=Full capacity=101", {1, 255, 255, kNone, kNone}},
         {"BAT0: type=Battery status=Full capacity=-7", {1, 255, 255, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=-1", {1, 255, 255, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=+50", {1, 0, 50, kNone, kNone}},
+        // Nothing of a name that only begins like an attribute's is read.
+        {"BAT0: type=Battery status=Full capacit=50", {1, 255, 255, kNone, kNone}},
+        {"BAT0: type=Battery status=Full capacity=<empty> energy_now=500 energy_full=1000",
+         {1, 0, 50, kNone, kNone}},
         {"BAT0: type=Battery status=Full capacity=1536 energy_now=500 energy_full=1000",
          {1, 0, 50, kNone, kNone}},
         {"BAT0: type=Battery status=Full capacity=100", {1, 1, 100, kNone, kNone}},
@@ -359,8 +385,10 @@ TEST(PowerSupplyClass, UeventWithoutTypeOrUnreadableFallsBackToFiles) {
     }
     // A uevent too large to be one, or with nothing of ours in it, is no
     // better than none: the files are read.
+    const std::string tooLarge = "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_CAPACITY=99\n";
     for (const std::string& uevent :
-         {std::string(1 << 20, 'x'), std::string(), std::string("POWER_SUPPLY_NAME=BAT0\n")}) {
+         {tooLarge + std::string(1 << 20, 'x'), std::string(),
+          std::string("POWER_SUPPLY_NAME=BAT0\n"), std::string("POWER_SUPPLY_STATUS=\n")}) {
         std::ofstream(battery + "/uevent") << uevent;
         SYSTEM_POWER_STATUS status;
         int32_t errorCode = 0;
