@@ -102,13 +102,14 @@ TEST(BatteryTimeEstimate, Timelines) {
           {17, 601, true, 48, 1, 20 * kWatt, kNone, kNone},
           {26, 601, true, 48, 1, 10 * kWatt, kNone, kNone},
           {27, 601, true, 48, 1, 10 * kWatt, 3600, 7200}}},
-        {"two readings a second: the mean of the last 128",
-         {{100, 0, true, 50, 1, 10 * kWatt, 3600, 7200, 10 * kWatt, 20 * kWatt, 500},
-          {170, 0, true, 50, 1, 12 * kWatt, 3600, 7200, 10 * kWatt, 20 * kWatt, 500},
-          {171, 0, true, 49, 1, 12 * kWatt, 3000, 6000, 10 * kWatt, 20 * kWatt, 500}}},
+        {"two readings a second: the mean of the last 128, one of them 10 W",
+         {{106, 0, true, 50, 1, 10 * kWatt, 3600, 7200, 10 * kWatt, 20 * kWatt, 500},
+          {169, 0, true, 50, 1, 12 * kWatt, 3600, 7200, 10 * kWatt, 20 * kWatt, 500},
+          {170, 0, true, 49, 1, 12 * kWatt, 3003, 6007, 10 * kWatt, 20 * kWatt, 500}}},
         {"an empty battery lasts 0 s; a full amount of 0 gives no full life",
          {{0, 0, true, 0, 1, 10 * kWatt, 0, 7200, 0},
           {1, 0, true, 1, 1, 10 * kWatt, 3600, kNone, 10 * kWatt, 0}}},
+        {"240 hours is reported", {{0, 0, true, 50, 1, kWatt, 864000, kNone, 240 * kWatt, 0}}},
         {"beyond 240 hours is not reported",
          {{0, 0, true, 50, 1, 40000, kNone, kNone},
           {1, 0, true, 49, 1, 43334, 863993, kNone}}},  // mean 41667 µW
@@ -127,7 +128,7 @@ TEST(BatteryTimeEstimate, DriverTimeOnlyWithoutADraw) {
         int percent;
         uint32_t remaining;
     } readings[] = {{0, 579, 64, 579}, {0, 570, 64, 579}, {0, 560, 63, 560},
-                    {0, 900000, 62, kNone}, {5 * kWatt, 560, 62, 7200}};
+                    {0, 900000, 62, kNone}, {0, 0, 61, kNone}, {5 * kWatt, 560, 62, 7200}};
     int second = 0;
     for (const auto& r : readings) {
         BatteryTimeFacts facts = {true, (uint8_t)r.percent, 1, kUnitEnergy, 10 * kWatt, -1,
