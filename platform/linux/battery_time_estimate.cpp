@@ -76,6 +76,13 @@ static void Publish(BatteryTimeEstimate* estimate, const BatteryTimeFacts* facts
     }
 }
 
+// Whether this reading's draw is the gauge's own since the change: it
+// differs from the first one read after the change, or 30 s have passed.
+static bool DrawIsFresh(const BatteryTimeEstimate* estimate, const BatteryTimeFacts* facts,
+                        int64_t nowMs) {
+    return facts->draw != estimate->staleDraw || nowMs - estimate->changedAtMs >= kStaleDrawMs;
+}
+
 static bool DrawMoved(int64_t draw, int64_t publishedDraw) {
     if (draw == 0 || publishedDraw == 0) {
         return draw != publishedDraw;
@@ -94,10 +101,13 @@ void EstimateBatteryTimes(BatteryTimeEstimate* estimate, const BatteryTimeFacts*
     estimate->sleptMs = sleptMs;
     estimate->onBattery = facts->onBattery;
     if (resumed || sourceChanged) {
-        // The draw before is no guide to the draw now.
+        // The draw before is no guide to the draw now, and the gauge may
+        // still be showing it.
         ForgetDraws(estimate);
         estimate->settling = true;
-        estimate->settledAtMs = nowMs + kSettlingMs;
+        estimate->awaitingFreshDraw = true;
+        estimate->changedAtMs = nowMs;
+        estimate->staleDraw = facts->draw;
         estimate->published = false;
     }
     status->BatteryLifeTime = kLifeTimeNotReported;
@@ -105,9 +115,14 @@ void EstimateBatteryTimes(BatteryTimeEstimate* estimate, const BatteryTimeFacts*
     if (!facts->onBattery) {
         return;
     }
-    int64_t draw = AverageDraw(estimate, facts, nowMs);
+    if (estimate->awaitingFreshDraw && DrawIsFresh(estimate, facts, nowMs)) {
+        estimate->awaitingFreshDraw = false;
+    }
+    int64_t draw = estimate->awaitingFreshDraw ? 0 : AverageDraw(estimate, facts, nowMs);
     if (estimate->settling) {
-        if (nowMs < estimate->settledAtMs) {
+        int64_t sinceChangeMs = nowMs - estimate->changedAtMs;
+        if (sinceChangeMs < kSettlingMs ||
+            (estimate->sampleCount == 0 && sinceChangeMs < kStaleDrawMs)) {
             return;
         }
         estimate->settling = false;

@@ -5,9 +5,23 @@
 // reported, every second. Here the draw is averaged over the last two
 // minutes, and the published times are worked out again only when there is
 // news: the charge percent moved, a battery came or went, the averaged draw
-// moved by more than a quarter, or a settling time ended. After the power
-// source changes, or the machine wakes from suspend, the history is
-// forgotten and the times are not reported for ten seconds.
+// moved by more than a quarter, or a settling time ended.
+//
+// After the power source changes, or the machine wakes from suspend, the
+// history is forgotten. Gauges update their rate every few seconds to a
+// minute, and until then still show the figure from before: a charging
+// rate, 0, or a small leftover. So the first draw read after the change is
+// taken as stale, and draws count again only from the first reading whose
+// draw differs from it; a draw that never moves is trusted 30 s after the
+// change. The draw compared is the reading's summed draw, 0 when it has
+// none: a stale 0 ends with the first real draw, and a stale draw falling
+// to 0 counts as moved, though 0 adds nothing to the average. A draw in
+// the other unit (the batteries going from power to current figures)
+// counts as moved too: it comes from other attributes, and the average
+// starts afresh on it anyway. The times stay unreported for ten seconds
+// after the change and until a counted draw exists; without any draw, what
+// there is (the drivers' own time) shows from 30 s on. At start the first
+// reading gives the times at once.
 //
 // Pure: the clocks come in with every reading, so any timeline can be
 // played through it. Fixed size, no heap.
@@ -27,6 +41,8 @@ struct SourceClocks {
 
 const int64_t kDrawWindowMs = 120000;
 const int64_t kSettlingMs = 10000;
+// The longest a draw from before a change is taken to be stale.
+const int64_t kStaleDrawMs = 30000;
 const int64_t kLongestPlausibleSeconds = 240 * 3600;
 // One sample a poll, one poll a second: room for the whole window.
 const int kDrawSampleSlots = 128;
@@ -35,10 +51,12 @@ const int kDrawSampleSlots = 128;
 struct BatteryTimeEstimate {
     bool started;
     bool onBattery;
-    bool settling;
+    bool settling;            // times held back since the last change
+    bool awaitingFreshDraw;   // the draw has not moved since the change
     bool published;
     int64_t sleptMs;          // boot clock less monotonic clock at the last reading
-    int64_t settledAtMs;      // monotonic time at which settling ends
+    int64_t changedAtMs;      // monotonic time of the last change or wake
+    int64_t staleDraw;        // the first draw read after it
     AmountUnit sampleUnit;    // of the draws in the window
     int sampleFirst;
     int sampleCount;
