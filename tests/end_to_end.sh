@@ -4,6 +4,8 @@
 # Usage: end_to_end.sh path/to/tolvane
 set -u
 bin=$(realpath "$1")
+# A cross build's binary runs under the command in TOLVANE_EMULATOR.
+read -r -a emulator <<< "${TOLVANE_EMULATOR:-}"
 if [ "$(id -u)" != 0 ] || ! unshare -m true 2>/dev/null; then
     echo "SKIP: needs root and unshare -m for the bind mount"
     exit 77
@@ -35,8 +37,8 @@ expect_line() {
 supply AC type=Mains online=0
 supply BAT0 type=Battery status=Discharging capacity=80 energy_now=40000000 \
     energy_full=50000000 power_now=10000000
-coproc MON { unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply && exec "$2"' \
-    sh "$work/tree" "$bin"; }
+coproc MON { unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply && shift && exec "$@"' \
+    sh "$work/tree" "${emulator[@]}" "$bin"; }
 expect_line ''
 expect_line 'Tolvane'
 expect_line '.+'
@@ -60,7 +62,7 @@ kill "$MON_PID"
 for case in "missing:2" "file:20"; do
     setup='mount -t tmpfs none /sys/class'
     [ "${case%%:*}" = file ] && setup="$setup && touch /sys/class/power_supply"
-    output=$(timeout 10 unshare -m sh -c "$setup && exec \"\$0\" --help extra" "$bin")
+    output=$(timeout 10 unshare -m sh -c "$setup && exec \"\$@\" --help extra" sh "${emulator[@]}" "$bin")
     status=$?
     expected=$(printf '\nTolvane\n%s\n\nBeginning monitoring...\n\nAPM driver access failed!  Error code = %s' \
         "$(sed -n 3p <<<"$output")" "${case#*:}")

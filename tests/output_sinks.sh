@@ -71,8 +71,8 @@ changing_tree() {
 # start DIR SETUP: the monitor on tree DIR/tree, its stdout and stderr as
 # already redirected by the caller; SETUP runs in the namespace first.
 start() {
-    unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply || exit 99; eval "$2"; exec "$3"' \
-        sh "$1/tree" "$2" "$bin" &
+    unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply || exit 99; eval "$2"; shift 2; exec "$@"' \
+        sh "$1/tree" "$2" "${emulator[@]}" "$bin" &
     echo $! >> "$1/pids"
     mon=$!
 }
@@ -147,7 +147,7 @@ sink_case() {
     if gone "$mon"; then
         problems+=("ended within 5 s")
     else
-        [ "$(readlink "/proc/$mon/exe")" = "$bin" ] || problems+=("the monitor is not what runs")
+        runs_binary "$mon" || problems+=("the monitor is not what runs")
     fi
     figures+=("cpu=$((${cpu:-0} * 1000 / ticks_per_second))ms_in_5s" "write_calls_1.5s_to_5s=$((${writes2:-0} - ${writes1:-0}))")
     [ -n "$cpu" ] && [ "$cpu" -lt "$cpu_limit_ticks" ] ||
