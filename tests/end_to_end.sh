@@ -4,6 +4,8 @@
 # Usage: end_to_end.sh path/to/tolvane
 set -u
 bin=$(realpath "$1")
+# A cross build's binary runs under the command in TOLVANE_EMULATOR.
+read -r -a emulator <<< "${TOLVANE_EMULATOR:-}"
 if [ "$(id -u)" != 0 ] || ! unshare -m true 2>/dev/null; then
     echo "SKIP: needs root and unshare -m for the bind mount"
     exit 77
@@ -52,7 +54,8 @@ supply AC type=Mains online=0
 supply BAT0 type=Battery status=Discharging capacity=80 energy_now=40000000 \
     energy_full=50000000 power_now=10000000
 coproc MON { env -u TZ unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply &&
-    mount --bind "$3" /etc/localtime && exec "$2"' sh "$work/tree" "$bin" "$work/zone"; }
+    mount --bind "$2" /etc/localtime && shift 2 && exec "$@"' \
+    sh "$work/tree" "$work/zone" "${emulator[@]}" "$bin"; }
 expect_line ''
 expect_line 'Tolvane'
 expect_line '.+'
@@ -98,8 +101,8 @@ mkdir -p "$work/many/AC" "$work/many/BAT0"
 printf 'POWER_SUPPLY_TYPE=Mains\nPOWER_SUPPLY_ONLINE=0\n' > "$work/many/AC/uevent"
 printf 'POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Discharging\nPOWER_SUPPLY_CAPACITY=80\n' \
     > "$work/many/BAT0/uevent"
-output=$(timeout 3 unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply && exec "$2"' \
-    sh "$work/many" "$bin" | tail -n 1)
+output=$(timeout 3 unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply && shift && exec "$@"' \
+    sh "$work/many" "${emulator[@]}" "$bin" | tail -n 1)
 [[ "$output" =~ ^$stamp\ \ Power\ source:\ Battery\ \ Status:\ High,\ 80%$ ]] ||
     fail "42 supplies: expected the battery's report, got '$output'"
 
@@ -108,7 +111,7 @@ output=$(timeout 3 unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply &
 for case in "missing:2" "file:20"; do
     setup='mount -t tmpfs none /sys/class'
     [ "${case%%:*}" = file ] && setup="$setup && touch /sys/class/power_supply"
-    output=$(timeout 10 unshare -m sh -c "$setup && exec \"\$0\" --help extra" "$bin")
+    output=$(timeout 10 unshare -m sh -c "$setup && exec \"\$@\" --help extra" sh "${emulator[@]}" "$bin")
     status=$?
     expected=$(printf '\nTolvane\n%s\n\nBeginning monitoring...\n\nAPM driver access failed!  Error code = %s' \
         "$(sed -n 3p <<<"$output")" "${case#*:}")

@@ -307,7 +307,7 @@ run_case() {
     local drop=()
     [ "$as" = nobody ] && drop=(setpriv --reuid=65534 --regid=65534 --clear-groups)
     unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply || exit 99; shift; exec "$@"' \
-        sh "$t" "${drop[@]}" "$bin" > "$d/pipe" 2> "$d/err" 7<&- &
+        sh "$t" "${drop[@]}" "${emulator[@]}" "$bin" > "$d/pipe" 2> "$d/err" 7<&- &
     mon=$!
     echo "$mon" >> "$d/pids"
     started=$(now_ms)
@@ -337,7 +337,7 @@ run_case() {
     # Several cycles in all, with the damage in place the whole time.
     while [ $(($(now_ms) - started)) -lt 4200 ]; do sleep 0.1; done
 
-    [ "$(readlink "/proc/$mon/exe" 2>/dev/null)" = "$bin" ] || problems+=("the monitor is not what runs")
+    runs_binary "$mon" || problems+=("the monitor is not what runs")
     state=$(proc_state "$mon")
     case $state in
         "" | Z | X) problems+=("not running after $((($(now_ms) - started) / 100))00 ms") ;;

@@ -65,8 +65,8 @@ changing_tree() {
 # start DIR SETUP: the monitor on tree DIR/tree, its stdout and stderr as
 # already redirected by the caller; SETUP runs in the namespace first.
 start() {
-    unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply || exit 99; eval "$2"; exec "$3"' \
-        sh "$1/tree" "$2" "$bin" &
+    unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply || exit 99; eval "$2"; shift 2; exec "$@"' \
+        sh "$1/tree" "$2" "${emulator[@]}" "$bin" &
     echo $! >> "$1/pids"
     mon=$!
 }
@@ -159,11 +159,11 @@ socket_case() {
     local name=socket_hangup d="$work/socket_hangup" problems=() figures=() socat_pid began
     mkdir -p "$d/tree"
     steady_tree "$d/tree"
-    printf '%s\n' '#!/bin/sh' \
-        'env --default-signal=PIPE unshare -m sh -c '\''mount --bind "$1" /sys/class/power_supply && exec "$2"'\'' sh "$1" "$2" 2> "$3/err"' \
-        'echo $? > "$3/status"' > "$d/run"
+    printf '%s\n' '#!/bin/sh' 'd=$1' 'shift' \
+        'env --default-signal=PIPE unshare -m sh -c '\''mount --bind "$1" /sys/class/power_supply && shift && exec "$@"'\'' sh "$d/tree" "$@" 2> "$d/err"' \
+        'echo $? > "$d/status"' > "$d/run"
     chmod +x "$d/run"
-    socat -u "SYSTEM:$d/run $d/tree $bin $d" "OPEN:$d/out,creat" &
+    socat -u "SYSTEM:$d/run $d ${emulator[*]} $bin" "OPEN:$d/out,creat" &
     socat_pid=$!
     echo "$socat_pid" > "$d/pids"
     began=$(now_ms)
@@ -201,9 +201,9 @@ one_write_case() {
     mkdir -p "$d/tree"
     : > "$d/pids"
     changing_tree "$d/tree" "$d/pids"
-    unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply &&
-        exec timeout -s INT 5 strace -qq -e trace=write -e signal=none -s 4096 -xx -o "$2" "$3"' \
-        sh "$d/tree" "$d/trace" "$bin" > "$d/out"
+    unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply && trace=$2 && shift 2 &&
+        exec timeout -s INT 5 strace -qq -e trace=write -e signal=none -s 4096 -xx -o "$trace" "$@"' \
+        sh "$d/tree" "$d/trace" "${emulator[@]}" "$bin" > "$d/out"
     kill $(cat "$d/pids") 2>/dev/null
     # One line per write call to stdout, its bytes decoded, "|" for a line end.
     perl -ne 'next unless /^write\(1, "(.*)", \d+\) = \d+$/; my $t = $1;

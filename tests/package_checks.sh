@@ -5,6 +5,7 @@
 # Windows zip (its files, README.txt and LICENSE.txt in CR LF, the exe
 # stripped).
 # Usage: package_checks.sh BUILD-DIR BUILD-WIN32-DIR
+# A cross build's program runs under the command in TOLVANE_EMULATOR.
 set -u
 cd "$(dirname "$0")/.."
 build=$(realpath "$1")
@@ -13,6 +14,13 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+read -r -a emulator <<< "${TOLVANE_EMULATOR:-}"
+# The .deb's architecture is the one its program was built for.
+case $(readelf -h "$build/tolvane" | sed -n 's/^ *Machine: *//p') in
+    AArch64) architecture=arm64 ;;
+    *X86-64) architecture=amd64 ;;
+    *) architecture=$(dpkg --print-architecture) ;;
+esac
 
 lint=$(mandoc -Tlint doc/tolvane.1 2>&1) && [ -z "$lint" ] || fail "mandoc -Tlint: $lint"
 echo "mandoc -Tlint doc/tolvane.1: ${lint:-clean}"
@@ -64,7 +72,7 @@ if [ -n "$deb" ]; then
     # No maintainer scripts: the package enables nothing.
     control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -v '/$' | sort | tr '\n' ' ')
     [ "$control" = "./control ./md5sums " ] || fail ".deb control archive holds: $control"
-    for field in "Package: tolvane" "Version: 1.0.0" "Architecture: $(dpkg --print-architecture)" \
+    for field in "Package: tolvane" "Version: 1.0.0" "Architecture: $architecture" \
         "Section: utils"; do
         dpkg-deb -f "$deb" | grep -qx "$field" || fail ".deb control lacks '$field'"
     done
@@ -95,8 +103,8 @@ if [ -n "$deb" ]; then
     echo Mains > "$work/tree/AC/type"
     echo 1 > "$work/tree/AC/online"
     if [ "$(id -u)" = 0 ] && unshare -m true 2>/dev/null; then
-        output=$(unshare -m sh -c 'mount --bind "$0" /sys/class/power_supply && exec timeout 3 "$1"' \
-            "$work/tree" "$work/root/usr/bin/tolvane")
+        output=$(unshare -m sh -c 'mount --bind "$0" /sys/class/power_supply && exec timeout 3 "$@"' \
+            "$work/tree" "${emulator[@]}" "$work/root/usr/bin/tolvane")
         grep -Eq '^[0-9/]{8} [0-9:]{8}  Power source: AC       Status: No battery, \?\?%$' <<<"$output" ||
             fail "unpacked tolvane printed: $output"
         echo "unpacked /usr/bin/tolvane against a fake tree: $(tail -n 1 <<<"$output")"

@@ -3,8 +3,11 @@
 # every process the script started) however the script ends, and small
 # helpers. Source it with the script's name as $1 and the binary as $2:
 #   . "$(dirname "$0")/script_lib.sh" NAME "$@"
-# It sets $bin (the binary's absolute path) and $work.
+# It sets $bin (the binary's absolute path) and $work, and $emulator: the
+# words of TOLVANE_EMULATOR, the command a cross build's binary runs under
+# ("${emulator[@]}" "$bin"; empty for a native one).
 umask 022
+read -r -a emulator <<< "${TOLVANE_EMULATOR:-}"
 
 if [ $# -ne 2 ] || [ ! -x "$2" ]; then
     echo "usage: $0 path/to/tolvane" >&2
@@ -40,6 +43,18 @@ trap 'exit 1' INT TERM HUP
 now_ms() { local t=${EPOCHREALTIME/./}; echo $((t / 1000)); }
 put() {  # put FILE VALUE: replaces FILE in one step
     printf '%s\n' "$2" > "$1.new" && mv -f "$1.new" "$1"
+}
+# runs_binary PID: PID runs $bin, or, under an emulator, the emulator
+# with $bin on its command line.
+runs_binary() {
+    local exe
+    exe=$(readlink "/proc/$1/exe" 2>/dev/null) || return 1
+    if [ ${#emulator[@]} -eq 0 ]; then
+        [ "$exe" = "$bin" ]
+    else
+        [ "$exe" = "$(realpath "$(command -v "${emulator[0]}")")" ] &&
+            tr '\0' '\n' < "/proc/$1/cmdline" | grep -qxF "$bin"
+    fi
 }
 proc_state() {  # one letter, or empty when the process is gone
     local line

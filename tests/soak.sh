@@ -26,6 +26,16 @@ low=50
 high=53
 
 . "$(dirname "$0")/script_lib.sh" soak "$@"
+if [ ${#emulator[@]} -gt 0 ]; then
+    # The preload would reach the emulated program's loader as a library
+    # of the build machine's architecture, and be refused.
+    echo "SKIP: libfaketime can't be preloaded into a program run by ${emulator[0]}"
+    exit 77
+fi
+if readelf -d "$bin" 2>/dev/null | grep -q 'NEEDED.*libasan'; then
+    echo "SKIP: libfaketime can't be preloaded in front of the sanitizer runtime"
+    exit 77
+fi
 missing=""
 [ -r "$libfaketime" ] || missing="$missing faketime"
 command -v inotifywait > /dev/null || missing="$missing inotify-tools"
