@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs the README's commands as a new user would type them, in a fresh
-# clone: every one-line command block that builds, installs, packages or
-# runs. Three things are bent so that the check leaves the machine as it
-# was: the monitor runs for 3 s, the install prefix is a temporary
+# Runs the commands of README.md and HACKING.md as a new user would type
+# them, in a fresh clone: every one-line command block that builds,
+# installs, packages or runs. Three things are bent so that the check
+# leaves the machine as it was: the monitor runs for 3 s, the install prefix is a temporary
 # directory (a plain `tolvane` is the one installed there), and apt-get
 # only simulates. The test command itself is left out (it is what runs
 # this), and so are the systemctl and journalctl ones (these machines run
@@ -15,8 +15,8 @@ git clone -q . "$work/clone" || exit 1
 cd "$work/clone"
 
 commands=$(awk '/^```/ { if (inBlock && lines == 1) print block; inBlock = !inBlock; lines = 0; next }
-                inBlock { lines++; block = $0 }' README.md |
-           grep -E '^(cmake|\(cd|build/|tolvane )')
+                inBlock { lines++; block = $0 }' README.md HACKING.md |
+           grep -E '^(cmake|\(cd|build/|bench/replay-summary|tolvane )')
 [ "$(grep -c '' <<<"$commands")" -ge 5 ] || { echo "FAIL: found only: $commands"; exit 1; }
 
 failures=0
