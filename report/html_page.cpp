@@ -15,7 +15,7 @@ svg { width: 100%; height: auto; font-size: 12px; fill: #333; }
 #estimate-chart { max-width: 480px; }
 .grid { stroke: #e2e2e2; } .axis { stroke: #888; } .diagonal { stroke: #888; stroke-dasharray: 4 4; }
 .charge { fill: none; stroke: #1f5fa8; stroke-width: 1.5; stroke-linejoin: round; }
-.mains { fill: #dcefd5; } .session { fill: #e08a1e; } .drain { fill: #1f5fa8; }
+.charge-range { fill: #1f5fa8; fill-opacity: .18; } .mains { fill: #dcefd5; } .session { fill: #e08a1e; } .drain { fill: #1f5fa8; }
 .estimate { fill: #1f5fa8; fill-opacity: .55; }
 .key span { display: inline-block; width: .9em; height: .9em; margin: 0 .3em 0 1em; vertical-align: -.1em; }
 table { border-collapse: collapse; font-variant-numeric: tabular-nums; }
@@ -116,9 +116,9 @@ void WriteHtmlPage(FILE* out, const LogSummary& summary, const std::vector<std::
             static_cast<long long>(summary.Reports()), static_cast<long long>(summary.Runs()),
             summary.Runs() == 1 ? "" : "s");
     fprintf(out, "<dt>On battery</dt><dd>%s in %lld session%s</dd>\n<dt>On mains</dt><dd>%s</dd>\n</dl>\n",
-            FormatDuration(static_cast<double>(summary.BatterySeconds())).c_str(),
+            FormatDuration(static_cast<double>(summary.BatterySeconds()), true).c_str(),
             static_cast<long long>(summary.SessionCount()), summary.SessionCount() == 1 ? "" : "s",
-            FormatDuration(static_cast<double>(summary.MainsSeconds())).c_str());
+            FormatDuration(static_cast<double>(summary.MainsSeconds()), true).c_str());
     fprintf(out, "<section><h2>Charge</h2>\n<p class=\"key\"><span style=\"background:#1f5fa8\"></span>charge"
                  "<span style=\"background:#dcefd5\"></span>on mains<span style=\"background:#e08a1e\"></span>"
                  "sessions on battery</p>\n%s\n</section>\n", ChargeChart(summary).c_str());

@@ -56,6 +56,48 @@ std::string Grid(double top, double step, const char* unit) {
     return grid + "\n";
 }
 
+// The charge of each run: while a bucket holds minutes, a line through
+// each bucket's lowest and highest charge in their order; once buckets
+// hold hours (a month or more of log), the band between them, with the
+// lowest charges as the line: how deep the battery went.
+template <typename X, typename Y>
+std::string ChargeLines(const ChargeSeries& series, X x, Y y) {
+    std::vector<std::vector<const ChargeBucket*>> runs;
+    for (const ChargeBucket& bucket : series.Buckets()) {
+        if (bucket.any) {
+            if (bucket.startsRun || runs.empty()) runs.emplace_back();
+            runs.back().push_back(&bucket);
+        }
+    }
+    bool band = series.Width() >= 3600;
+    std::string svg;
+    for (const std::vector<const ChargeBucket*>& run : runs) {
+        std::string line, highs, lows;
+        for (const ChargeBucket* bucket : run) {
+            if (band) {
+                std::string at = Coordinate(x(static_cast<double>(bucket->lowAt / series.Width() * series.Width() +
+                                                                  series.Width() / 2)));
+                highs += at + "," + Coordinate(y(bucket->high)) + " ";
+                lows = at + "," + Coordinate(y(bucket->low)) + " " + lows;
+                line += at + "," + Coordinate(y(bucket->low)) + " ";
+                continue;
+            }
+            bool lowFirst = bucket->lowAt <= bucket->highAt;
+            line += Coordinate(x(static_cast<double>(lowFirst ? bucket->lowAt : bucket->highAt))) + "," +
+                    Coordinate(y(lowFirst ? bucket->low : bucket->high)) + " ";
+            if (bucket->low != bucket->high) {
+                line += Coordinate(x(static_cast<double>(lowFirst ? bucket->highAt : bucket->lowAt))) + "," +
+                        Coordinate(y(lowFirst ? bucket->high : bucket->low)) + " ";
+            }
+        }
+        if (band) {
+            svg += "<polygon class=\"charge-range\" points=\"" + highs + lows + "\"/>\n";
+        }
+        svg += "<polyline class=\"charge\" points=\"" + line + "\"/>\n";
+    }
+    return svg;
+}
+
 }  // namespace
 
 std::string Coordinate(double value) {
@@ -90,26 +132,7 @@ std::string ChargeChart(const LogSummary& summary) {
                     FormatMinute(session.start.shown) + ", " + FormatDuration(static_cast<double>(session.seconds)) +
                         " on battery") + "\n";
     }
-    std::string points;
-    for (const ChargeBucket& bucket : buckets) {
-        if (!bucket.any) {
-            continue;
-        }
-        if (bucket.startsRun && !points.empty()) {
-            svg += "<polyline class=\"charge\" points=\"" + points + "\"/>\n";
-            points.clear();
-        }
-        bool lowFirst = bucket.lowAt <= bucket.highAt;
-        int64_t firstAt = lowFirst ? bucket.lowAt : bucket.highAt, secondAt = lowFirst ? bucket.highAt : bucket.lowAt;
-        int first = lowFirst ? bucket.low : bucket.high, second = lowFirst ? bucket.high : bucket.low;
-        points += Coordinate(x(static_cast<double>(firstAt))) + "," + Coordinate(y(first)) + " ";
-        if (second != first) {
-            points += Coordinate(x(static_cast<double>(secondAt))) + "," + Coordinate(y(second)) + " ";
-        }
-    }
-    if (!points.empty()) {
-        svg += "<polyline class=\"charge\" points=\"" + points + "\"/>\n";
-    }
+    svg += ChargeLines(series, x, y);
     // Time ticks on whole hours, days or weeks of the log's own clock.
     double start = static_cast<double>(SecondsOf(summary.First().shown));
     double step = Step(span, 8, {3600, 7200, 21600, 43200, 86400, 172800, 604800, 1209600, 2419200});
@@ -134,7 +157,7 @@ std::string EstimateChart(const LogSummary& summary) {
     }
     double step = Step(std::min(24.0, top), 6, {0.5, 1, 2, 3, 4, 6});
     top = std::min(24.0, ceil(top / step) * step);
-    const double left = 48, right = 470, upper = 12, lower = 432;
+    const double left = 48, right = 456, upper = 12, lower = 432;
     auto x = [&](double seconds) { return left + std::min(seconds / 3600, top) / top * (right - left); };
     auto y = [&](double seconds) { return lower - std::min(seconds / 3600, top) / top * (lower - upper); };
     std::string svg = Open("estimate-chart", 480, 476, "Remaining time shown against the time borne out");

@@ -102,9 +102,9 @@ void WriteTextSummary(FILE* out, const LogSummary& summary) {
             static_cast<long long>(summary.Reports()), static_cast<long long>(summary.Runs()),
             summary.Runs() == 1 ? "" : "s");
     fprintf(out, "On battery %s in %lld session%s, on mains %s\n\n",
-            FormatDuration(static_cast<double>(summary.BatterySeconds())).c_str(),
+            FormatDuration(static_cast<double>(summary.BatterySeconds()), true).c_str(),
             static_cast<long long>(summary.SessionCount()), summary.SessionCount() == 1 ? "" : "s",
-            FormatDuration(static_cast<double>(summary.MainsSeconds())).c_str());
+            FormatDuration(static_cast<double>(summary.MainsSeconds()), true).c_str());
     if (summary.SessionCount() == 0) {
         fprintf(out, "No sessions on battery.\n");
         return;
