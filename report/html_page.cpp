@@ -12,7 +12,7 @@ h1 { font-size: 1.6em; margin-bottom: .2em; } h2 { font-size: 1.2em; margin-top:
 .lead { color: #555; margin-top: 0; }
 dl { display: grid; grid-template-columns: max-content auto; gap: .2em 1.2em; } dt { color: #555; } dd { margin: 0; }
 svg { width: 100%; height: auto; font-size: 12px; fill: #333; }
-#estimate-chart { max-width: 480px; }
+#estimate-chart { max-width: 400px; }
 .grid { stroke: #e2e2e2; } .axis { stroke: #888; } .diagonal { stroke: #888; stroke-dasharray: 4 4; }
 .charge { fill: none; stroke: #1f5fa8; stroke-width: 1.5; stroke-linejoin: round; }
 .charge-range { fill: #1f5fa8; fill-opacity: .18; } .mains { fill: #dcefd5; } .session { fill: #e08a1e; } .drain { fill: #1f5fa8; }

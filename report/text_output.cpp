@@ -54,7 +54,7 @@ void WriteTrend(FILE* out, const LogSummary& summary) {
         return;
     }
     size_t counted = drains.size();
-    fprintf(out, "\nThe %zu session%s that drained 2 points or more: median %s %%/h, full runtime %s.\n",
+    fprintf(out, "\nMedian over %zu session%s that drained 2 points or more: %s %%/h, full %s.\n",
             counted, counted == 1 ? "" : "s", FormatFixed(*Median(&drains), 1).c_str(),
             FormatDuration(*Median(&runtimes)).c_str());
     Trend trend = MakeTrend(summary.Sessions(), 14);
@@ -95,7 +95,7 @@ void WriteTextSummary(FILE* out, const LogSummary& summary) {
         fprintf(out, "No Tolvane reports in the log.\n");
         return;
     }
-    fprintf(out, "Battery log from %s to %s (%s): %lld reports, %lld run%s\n",
+    fprintf(out, "From %s to %s (%s): %lld reports, %lld run%s\n",
             FormatMinute(summary.First().shown).c_str(), FormatMinute(summary.Last().shown).c_str(),
             FormatDuration(static_cast<double>(summary.Last().elapsed - summary.First().elapsed), true)
                 .c_str(),
