@@ -105,12 +105,12 @@ std::string_view SplitIdentifier(std::string_view rest, JournalPrefix* prefix) {
 // the prefix with its space, 0 when the line has none.
 size_t ParseIsoPrefix(std::string_view line, JournalPrefix* prefix) {
     CivilTime& time = prefix->time;
-    if (line.size() < 21 || line[4] != '-' || line[7] != '-' || line[10] != 'T' || line[13] != ':' ||
-        line[16] != ':' || !ReadDigits(line, 0, 4, &time.year) || !ReadDigits(line, 5, 2, &time.month) ||
-        !ReadDigits(line, 8, 2, &time.day) || !ReadDigits(line, 11, 2, &time.hour) ||
-        !ReadDigits(line, 14, 2, &time.minute) || !ReadDigits(line, 17, 2, &time.second) ||
-        !IsValidDate(time.year, time.month, time.day) || time.hour > 23 || time.minute > 59 ||
-        time.second > 60) {
+    if (line.size() < 21 || line[4] != '-' || line[7] != '-' || line[10] != 'T' ||
+        line[13] != ':' || line[16] != ':' || !ReadDigits(line, 0, 4, &time.year) ||
+        !ReadDigits(line, 5, 2, &time.month) || !ReadDigits(line, 8, 2, &time.day) ||
+        !ReadDigits(line, 11, 2, &time.hour) || !ReadDigits(line, 14, 2, &time.minute) ||
+        !ReadDigits(line, 17, 2, &time.second) || !IsValidDate(time.year, time.month, time.day) ||
+        time.hour > 23 || time.minute > 59 || time.second > 60) {
         return 0;
     }
     size_t at = 19;
@@ -161,7 +161,8 @@ ParsedLine ParseMessage(std::string_view message) {
     ParsedLine parsed;
     const size_t sourceAt = 17 + kPowerSource.size();
     const size_t statusAt = sourceAt + 9;
-    if (message.size() > statusAt + kStatus.size() && message.substr(17, kPowerSource.size()) == kPowerSource &&
+    if (message.size() > statusAt + kStatus.size() &&
+        message.substr(17, kPowerSource.size()) == kPowerSource &&
         message.substr(statusAt, kStatus.size()) == kStatus && ParseStamp(message, &parsed.stamp) &&
         ParseBatteryState(message.substr(statusAt + kStatus.size()), &parsed.charge)) {
         std::string_view source = message.substr(sourceAt, 9);

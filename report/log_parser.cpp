@@ -29,7 +29,8 @@ void LogParser::Line(std::string_view line) {
             break;
         case LineKind::Remaining:
             // Only right after its status line; a negative time is no time.
-            if (hasPending_ && pending_.remaining < 0 && pending_.fullLife < 0 && parsed.seconds >= 0) {
+            if (hasPending_ && pending_.remaining < 0 && pending_.fullLife < 0 &&
+                parsed.seconds >= 0) {
                 pending_.remaining = parsed.seconds;
             }
             break;

@@ -29,8 +29,8 @@ struct LogTime {
 struct Report {
     LogTime time;
     PowerSource source = PowerSource::Unknown;
-    int charge = -1;          // percent; -1 where the report shows none
-    int64_t remaining = -1;   // seconds shown; -1 where the report has none
+    int charge = -1;         // percent; -1 where the report shows none
+    int64_t remaining = -1;  // seconds shown; -1 where the report has none
     int64_t fullLife = -1;
 };
 

@@ -84,12 +84,14 @@ std::string ParseOptions(int argc, char** argv, Options* options) {
             options->html = true;
             options->htmlPath = value;
         } else if (TakeValue("--since", argc, argv, &i, &value, &problem)) {
-            problem = problem.empty() ? ParseDay("--since", value, &options->range.firstDay) : problem;
+            problem =
+                problem.empty() ? ParseDay("--since", value, &options->range.firstDay) : problem;
             if (!problem.empty()) {
                 return problem;
             }
         } else if (TakeValue("--until", argc, argv, &i, &value, &problem)) {
-            problem = problem.empty() ? ParseDay("--until", value, &options->range.lastDay) : problem;
+            problem =
+                problem.empty() ? ParseDay("--until", value, &options->range.lastDay) : problem;
             if (!problem.empty()) {
                 return problem;
             }

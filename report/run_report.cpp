@@ -23,13 +23,19 @@ class Listeners : public LogListener {
 public:
     void Add(LogListener* listener) { listeners_.push_back(listener); }
     void OnReport(const Report& report) override {
-        for (LogListener* listener : listeners_) listener->OnReport(report);
+        for (LogListener* listener : listeners_) {
+            listener->OnReport(report);
+        }
     }
     void OnRunEnd() override {
-        for (LogListener* listener : listeners_) listener->OnRunEnd();
+        for (LogListener* listener : listeners_) {
+            listener->OnRunEnd();
+        }
     }
     void OnSession(const Session& session) override {
-        for (LogListener* listener : listeners_) listener->OnSession(session);
+        for (LogListener* listener : listeners_) {
+            listener->OnSession(session);
+        }
     }
 
 private:
@@ -43,7 +49,8 @@ struct Input {
 
 // Opens every file before anything is written, so that one that can't be
 // read costs no half report.
-bool OpenInputs(const std::vector<std::string>& names, FILE* in, std::vector<Input>* inputs, FILE* err) {
+bool OpenInputs(const std::vector<std::string>& names, FILE* in, std::vector<Input>* inputs,
+                FILE* err) {
     for (const std::string& name : names) {
         FILE* file = name == "-" ? in : fopen(name.c_str(), "rb");
         struct stat status;
@@ -53,9 +60,13 @@ bool OpenInputs(const std::vector<std::string>& names, FILE* in, std::vector<Inp
         }
         if (problem != 0) {
             fprintf(err, "tolvane-report: %s: %s\n", name.c_str(), strerror(problem));
-            if (file && file != in) fclose(file);
+            if (file && file != in) {
+                fclose(file);
+            }
             for (Input& input : *inputs) {
-                if (input.file != in) fclose(input.file);
+                if (input.file != in) {
+                    fclose(input.file);
+                }
             }
             return false;
         }
@@ -78,18 +89,21 @@ bool ReadInput(const Input& input, LineSplitter* splitter, FILE* err) {
     return true;
 }
 
-bool WriteHtml(const std::string& path, const LogSummary& summary, const std::vector<std::string>& sources,
-               FILE* out, FILE* err) {
+bool WriteHtml(const std::string& path, const LogSummary& summary,
+               const std::vector<std::string>& sources, FILE* out, FILE* err) {
     FILE* file = path == "-" ? out : fopen(path.c_str(), "wb");
     if (!file) {
         fprintf(err, "tolvane-report: %s: %s\n", path.c_str(), strerror(errno));
         return false;
     }
     WriteHtmlPage(file, summary, sources);
-    bool written = file == out ? fflush(file) == 0 && !ferror(file) : !ferror(file) && fclose(file) == 0;
+    bool written =
+        file == out ? fflush(file) == 0 && !ferror(file) : !ferror(file) && fclose(file) == 0;
     if (!written) {
         fprintf(err, "tolvane-report: %s: %s\n", path.c_str(), strerror(errno));
-        if (file != out) remove(path.c_str());
+        if (file != out) {
+            remove(path.c_str());
+        }
     }
     return written;
 }
@@ -100,7 +114,8 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     Options options;
     std::string problem = ParseOptions(argc, argv, &options);
     if (!problem.empty()) {
-        fprintf(err, "tolvane-report: %s\nTry 'tolvane-report --help' for more information.\n", problem.c_str());
+        fprintf(err, "tolvane-report: %s\nTry 'tolvane-report --help' for more information.\n",
+                problem.c_str());
         return 2;
     }
     if (options.help || options.version) {
@@ -133,7 +148,9 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     bool read = true;
     for (const Input& input : inputs) {
         read = read && ReadInput(input, &splitter, err);
-        if (input.file != in) fclose(input.file);
+        if (input.file != in) {
+            fclose(input.file);
+        }
     }
     if (!read) {
         return 1;

@@ -25,8 +25,9 @@ std::string Line(double x1, double y1, double x2, double y2, const char* cssClas
 std::string Rect(const char* cssClass, double x, double y, double width, double height,
                  const std::string& title = "") {
     std::string rect = "<rect class=\"" + std::string(cssClass) + "\" x=\"" + Coordinate(x) +
-                       "\" y=\"" + Coordinate(y) + "\" width=\"" + Coordinate(std::max(width, 0.5)) +
-                       "\" height=\"" + Coordinate(height) + "\"";
+                       "\" y=\"" + Coordinate(y) + "\" width=\"" +
+                       Coordinate(std::max(width, 0.5)) + "\" height=\"" + Coordinate(height) +
+                       "\"";
     return title.empty() ? rect + "/>" : rect + "><title>" + title + "</title></rect>";
 }
 
@@ -51,7 +52,8 @@ std::string Grid(double top, double step, const char* unit) {
     std::string grid;
     for (double value = 0; value <= top + 1e-9; value += step) {
         double y = kBottom - value / top * (kBottom - kTop);
-        grid += Line(kLeft, y, kRight, y, "grid") + Text(kLeft - 6, y + 4, "end", Coordinate(value) + unit);
+        grid += Line(kLeft, y, kRight, y, "grid") +
+                Text(kLeft - 6, y + 4, "end", Coordinate(value) + unit);
     }
     return grid + "\n";
 }
@@ -65,7 +67,9 @@ std::string ChargeLines(const ChargeSeries& series, X x, Y y) {
     std::vector<std::vector<const ChargeBucket*>> runs;
     for (const ChargeBucket& bucket : series.Buckets()) {
         if (bucket.any) {
-            if (bucket.startsRun || runs.empty()) runs.emplace_back();
+            if (bucket.startsRun || runs.empty()) {
+                runs.emplace_back();
+            }
             runs.back().push_back(&bucket);
         }
     }
@@ -75,19 +79,20 @@ std::string ChargeLines(const ChargeSeries& series, X x, Y y) {
         std::string line, highs, lows;
         for (const ChargeBucket* bucket : run) {
             if (band) {
-                std::string at = Coordinate(x(static_cast<double>(bucket->lowAt / series.Width() * series.Width() +
-                                                                  series.Width() / 2)));
+                std::string at = Coordinate(x(static_cast<double>(
+                    bucket->lowAt / series.Width() * series.Width() + series.Width() / 2)));
                 highs += at + "," + Coordinate(y(bucket->high)) + " ";
                 lows = at + "," + Coordinate(y(bucket->low)) + " " + lows;
                 line += at + "," + Coordinate(y(bucket->low)) + " ";
                 continue;
             }
             bool lowFirst = bucket->lowAt <= bucket->highAt;
-            line += Coordinate(x(static_cast<double>(lowFirst ? bucket->lowAt : bucket->highAt))) + "," +
-                    Coordinate(y(lowFirst ? bucket->low : bucket->high)) + " ";
+            line += Coordinate(x(static_cast<double>(lowFirst ? bucket->lowAt : bucket->highAt))) +
+                    "," + Coordinate(y(lowFirst ? bucket->low : bucket->high)) + " ";
             if (bucket->low != bucket->high) {
-                line += Coordinate(x(static_cast<double>(lowFirst ? bucket->highAt : bucket->lowAt))) + "," +
-                        Coordinate(y(lowFirst ? bucket->high : bucket->low)) + " ";
+                line +=
+                    Coordinate(x(static_cast<double>(lowFirst ? bucket->highAt : bucket->lowAt))) +
+                    "," + Coordinate(y(lowFirst ? bucket->high : bucket->low)) + " ";
             }
         }
         if (band) {
@@ -102,15 +107,20 @@ std::string ChargeLines(const ChargeSeries& series, X x, Y y) {
 
 std::string Coordinate(double value) {
     std::string text = FormatFixed(value, 1);
-    return text.size() > 2 && text.substr(text.size() - 2) == ".0" ? text.substr(0, text.size() - 2) : text;
+    return text.size() > 2 && text.substr(text.size() - 2) == ".0" ? text.substr(0, text.size() - 2)
+                                                                   : text;
 }
 
 std::string ChargeChart(const LogSummary& summary) {
     const ChargeSeries& series = summary.Charge();
-    double span = std::max<double>(1, static_cast<double>(summary.Last().elapsed - series.Origin()));
-    auto x = [&](double elapsed) { return kLeft + (elapsed - series.Origin()) / span * (kRight - kLeft); };
+    double span =
+        std::max<double>(1, static_cast<double>(summary.Last().elapsed - series.Origin()));
+    auto x = [&](double elapsed) {
+        return kLeft + (elapsed - series.Origin()) / span * (kRight - kLeft);
+    };
     auto y = [&](int charge) { return kBottom - charge / 100.0 * (kBottom - kTop); };
-    std::string svg = Open("charge-chart", 960, 276, "Charge over the whole log") + Grid(100, 25, "%");
+    std::string svg =
+        Open("charge-chart", 960, 276, "Charge over the whole log") + Grid(100, 25, "%");
     // Mains: runs of buckets that spent at least half their time on mains.
     const std::vector<ChargeBucket>& buckets = series.Buckets();
     double width = static_cast<double>(series.Width());
@@ -121,21 +131,26 @@ std::string ChargeChart(const LogSummary& summary) {
         }
         if (end > i) {
             double from = static_cast<double>(series.Origin()) + i * width;
-            svg += Rect("mains", x(from), kTop, x(std::min(from + (end - i) * width, span + series.Origin())) - x(from),
-                        kBottom - kTop) + "\n";
+            svg += Rect("mains", x(from), kTop,
+                        x(std::min(from + (end - i) * width, span + series.Origin())) - x(from),
+                        kBottom - kTop) +
+                   "\n";
             i = end;
         }
     }
     for (const Session& session : summary.Sessions()) {
         double from = x(static_cast<double>(session.start.elapsed));
-        svg += Rect("session", from, kBottom + 6, x(static_cast<double>(session.end.elapsed)) - from, 8,
-                    FormatMinute(session.start.shown) + ", " + FormatDuration(static_cast<double>(session.seconds)) +
-                        " on battery") + "\n";
+        svg += Rect("session", from, kBottom + 6,
+                    x(static_cast<double>(session.end.elapsed)) - from, 8,
+                    FormatMinute(session.start.shown) + ", " +
+                        FormatDuration(static_cast<double>(session.seconds)) + " on battery") +
+               "\n";
     }
     svg += ChargeLines(series, x, y);
     // Time ticks on whole hours, days or weeks of the log's own clock.
     double start = static_cast<double>(SecondsOf(summary.First().shown));
-    double step = Step(span, 8, {3600, 7200, 21600, 43200, 86400, 172800, 604800, 1209600, 2419200});
+    double step =
+        Step(span, 8, {3600, 7200, 21600, 43200, 86400, 172800, 604800, 1209600, 2419200});
     for (double tick = ceil(start / step) * step; tick <= start + span; tick += step) {
         std::string label = FormatIsoTime(CivilFromSeconds(static_cast<int64_t>(tick)));
         label = step < 86400 ? label.substr(5, 5) + " " + label.substr(11, 5) : label.substr(0, 10);
@@ -148,7 +163,8 @@ std::string ChargeChart(const LogSummary& summary) {
 std::string EstimateChart(const LogSummary& summary) {
     const std::vector<EstimatePoint>& points = summary.Estimates();
     if (points.empty()) {
-        return "<p id=\"estimate-chart\">No remaining times to compare: that takes a session whose charge "
+        return "<p id=\"estimate-chart\">No remaining times to compare: that takes a session whose "
+               "charge "
                "fell by 5 points or more after the time was shown.</p>";
     }
     double top = 1;
@@ -158,18 +174,24 @@ std::string EstimateChart(const LogSummary& summary) {
     double step = Step(std::min(24.0, top), 6, {0.5, 1, 2, 3, 4, 6});
     top = std::min(24.0, ceil(top / step) * step);
     const double left = 48, right = 456, upper = 12, lower = 432;
-    auto x = [&](double seconds) { return left + std::min(seconds / 3600, top) / top * (right - left); };
-    auto y = [&](double seconds) { return lower - std::min(seconds / 3600, top) / top * (lower - upper); };
-    std::string svg = Open("estimate-chart", 480, 476, "Remaining time shown against the time borne out");
+    auto x = [&](double seconds) {
+        return left + std::min(seconds / 3600, top) / top * (right - left);
+    };
+    auto y = [&](double seconds) {
+        return lower - std::min(seconds / 3600, top) / top * (lower - upper);
+    };
+    std::string svg =
+        Open("estimate-chart", 480, 476, "Remaining time shown against the time borne out");
     for (double value = 0; value <= top + 1e-9; value += step) {
-        svg += Line(left, y(value * 3600), right, y(value * 3600), "grid") + Line(x(value * 3600), upper, x(value * 3600), lower, "grid") +
+        svg += Line(left, y(value * 3600), right, y(value * 3600), "grid") +
+               Line(x(value * 3600), upper, x(value * 3600), lower, "grid") +
                Text(left - 6, y(value * 3600) + 4, "end", Coordinate(value) + " h") +
                Text(x(value * 3600), lower + 18, "middle", Coordinate(value) + " h") + "\n";
     }
     svg += Line(x(0), y(0), x(top * 3600), y(top * 3600), "diagonal") + "\n";
     for (const EstimatePoint& point : points) {
-        svg += "<circle class=\"estimate\" cx=\"" + Coordinate(x(point.realisedSeconds)) + "\" cy=\"" +
-               Coordinate(y(point.shownSeconds)) + "\" r=\"2.5\"/>";
+        svg += "<circle class=\"estimate\" cx=\"" + Coordinate(x(point.realisedSeconds)) +
+               "\" cy=\"" + Coordinate(y(point.shownSeconds)) + "\" r=\"2.5\"/>";
     }
     svg += "\n" + Text((left + right) / 2, lower + 40, "middle", "borne out");
     return svg + "<text transform=\"rotate(-90)\" x=\"" + Coordinate(-(upper + lower) / 2) +
@@ -210,7 +232,8 @@ std::string DrainChart(const LogSummary& summary) {
         double height = std::max(0.0, rate) / top * (kBottom - kTop);
         svg += Rect("drain", at + slot * 0.15, kBottom - height, slot * 0.7, height,
                     FormatIsoDate(day) + ": " + FormatFixed(rate, 1) + " %/h over " +
-                        FormatDuration(drain.seconds)) + "\n";
+                        FormatDuration(drain.seconds)) +
+               "\n";
     }
     for (int64_t index = 0; index < static_cast<int64_t>(slots); index += every) {
         svg += Text(kLeft + (index + 0.5) * slot, kBottom + 20, "middle",

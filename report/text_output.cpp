@@ -24,16 +24,18 @@ std::string EndText(const Session& session) {
 void WriteSessions(FILE* out, const LogSummary& summary) {
     fprintf(out, kRow, "Start", "End", "Length", "From", "To", "%/h", "Full", "Estimates", "Ended");
     for (const Session& session : summary.Sessions()) {
-        fprintf(out, kRow, FormatMinute(session.start.shown).c_str(), EndText(session).c_str(),
-                FormatDuration(static_cast<double>(session.seconds)).c_str(),
-                PercentText(session.fromPercent).c_str(), PercentText(session.toPercent).c_str(),
-                session.percentPerHour ? FormatFixed(*session.percentPerHour, 1).c_str() : "-",
-                session.fullRuntimeSeconds ? FormatDuration(*session.fullRuntimeSeconds).c_str() : "-",
-                session.estimateErrorPercent ? FormatError(*session.estimateErrorPercent).c_str() : "-",
-                session.endedOnMains ? "ac" : "cut");
+        fprintf(
+            out, kRow, FormatMinute(session.start.shown).c_str(), EndText(session).c_str(),
+            FormatDuration(static_cast<double>(session.seconds)).c_str(),
+            PercentText(session.fromPercent).c_str(), PercentText(session.toPercent).c_str(),
+            session.percentPerHour ? FormatFixed(*session.percentPerHour, 1).c_str() : "-",
+            session.fullRuntimeSeconds ? FormatDuration(*session.fullRuntimeSeconds).c_str() : "-",
+            session.estimateErrorPercent ? FormatError(*session.estimateErrorPercent).c_str() : "-",
+            session.endedOnMains ? "ac" : "cut");
     }
     if (summary.SessionCount() > static_cast<int64_t>(summary.Sessions().size())) {
-        fprintf(out, "(the latest %zu of %lld sessions; --format=csv or --since lists the others)\n",
+        fprintf(out,
+                "(the latest %zu of %lld sessions; --format=csv or --since lists the others)\n",
                 summary.Sessions().size(), static_cast<long long>(summary.SessionCount()));
     }
     fprintf(out,
@@ -59,7 +61,8 @@ void WriteTrend(FILE* out, const LogSummary& summary) {
             FormatDuration(*Median(&runtimes)).c_str());
     Trend trend = MakeTrend(summary.Sessions(), 14);
     fprintf(out, "By %s:\n", trend.byWeek ? "week" : "day");
-    fprintf(out, "%-10s %8s %5s %8s\n", trend.byWeek ? "Week of" : "Day", "Sessions", "%/h", "Full");
+    fprintf(out, "%-10s %8s %5s %8s\n", trend.byWeek ? "Week of" : "Day", "Sessions", "%/h",
+            "Full");
     for (const TrendRow& row : trend.rows) {
         fprintf(out, "%-10s %8d %5s %8s\n", FormatIsoDate(row.firstDay).c_str(), row.sessions,
                 FormatFixed(row.percentPerHour, 1).c_str(),
@@ -95,12 +98,13 @@ void WriteTextSummary(FILE* out, const LogSummary& summary) {
         fprintf(out, "No Tolvane reports in the log.\n");
         return;
     }
-    fprintf(out, "From %s to %s (%s): %lld reports, %lld run%s\n",
-            FormatMinute(summary.First().shown).c_str(), FormatMinute(summary.Last().shown).c_str(),
-            FormatDuration(static_cast<double>(summary.Last().elapsed - summary.First().elapsed), true)
-                .c_str(),
-            static_cast<long long>(summary.Reports()), static_cast<long long>(summary.Runs()),
-            summary.Runs() == 1 ? "" : "s");
+    fprintf(
+        out, "From %s to %s (%s): %lld reports, %lld run%s\n",
+        FormatMinute(summary.First().shown).c_str(), FormatMinute(summary.Last().shown).c_str(),
+        FormatDuration(static_cast<double>(summary.Last().elapsed - summary.First().elapsed), true)
+            .c_str(),
+        static_cast<long long>(summary.Reports()), static_cast<long long>(summary.Runs()),
+        summary.Runs() == 1 ? "" : "s");
     fprintf(out, "On battery %s in %lld session%s, on mains %s\n\n",
             FormatDuration(static_cast<double>(summary.BatterySeconds()), true).c_str(),
             static_cast<long long>(summary.SessionCount()), summary.SessionCount() == 1 ? "" : "s",
