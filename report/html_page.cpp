@@ -137,18 +137,14 @@ void WriteHtmlPage(FILE* out, const LogSummary& summary, const std::vector<std::
     fprintf(out, "<p class=\"lead\">From %s to %s, read from %s.</p>\n<dl>\n",
             FormatMinute(summary.First().shown).c_str(), FormatMinute(summary.Last().shown).c_str(),
             names.c_str());
-    fprintf(
-        out, "<dt>Span</dt><dd>%s, %lld reports in %lld run%s</dd>\n",
-        FormatDuration(static_cast<double>(summary.Last().elapsed - summary.First().elapsed), true)
-            .c_str(),
-        static_cast<long long>(summary.Reports()), static_cast<long long>(summary.Runs()),
-        summary.Runs() == 1 ? "" : "s");
-    fprintf(
-        out,
-        "<dt>On battery</dt><dd>%s in %lld session%s</dd>\n<dt>On mains</dt><dd>%s</dd>\n</dl>\n",
-        FormatDuration(static_cast<double>(summary.BatterySeconds()), true).c_str(),
-        static_cast<long long>(summary.SessionCount()), summary.SessionCount() == 1 ? "" : "s",
-        FormatDuration(static_cast<double>(summary.MainsSeconds()), true).c_str());
+    double span = static_cast<double>(summary.Last().elapsed - summary.First().elapsed);
+    fprintf(out, "<dt>Span</dt><dd>%s, %s in %s</dd>\n", FormatDuration(span, true).c_str(),
+            FormatCount(summary.Reports(), "report").c_str(),
+            FormatCount(summary.Runs(), "run").c_str());
+    fprintf(out, "<dt>On battery</dt><dd>%s in %s</dd>\n<dt>On mains</dt><dd>%s</dd>\n</dl>\n",
+            FormatDuration(static_cast<double>(summary.BatterySeconds()), true).c_str(),
+            FormatCount(summary.SessionCount(), "session").c_str(),
+            FormatDuration(static_cast<double>(summary.MainsSeconds()), true).c_str());
     fprintf(out,
             "<section><h2>Charge</h2>\n<p class=\"key\"><span "
             "style=\"background:#1f5fa8\"></span>charge"

@@ -84,6 +84,10 @@ std::string FormatDuration(double seconds, bool days) {
     return text;
 }
 
+std::string FormatCount(int64_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 std::string FormatMinute(const CivilTime& time) {
     return FormatIsoTime(time).substr(0, 16).replace(10, 1, " ");
 }
@@ -98,16 +102,14 @@ void WriteTextSummary(FILE* out, const LogSummary& summary) {
         fprintf(out, "No Tolvane reports in the log.\n");
         return;
     }
-    fprintf(
-        out, "From %s to %s (%s): %lld reports, %lld run%s\n",
-        FormatMinute(summary.First().shown).c_str(), FormatMinute(summary.Last().shown).c_str(),
-        FormatDuration(static_cast<double>(summary.Last().elapsed - summary.First().elapsed), true)
-            .c_str(),
-        static_cast<long long>(summary.Reports()), static_cast<long long>(summary.Runs()),
-        summary.Runs() == 1 ? "" : "s");
-    fprintf(out, "On battery %s in %lld session%s, on mains %s\n\n",
+    double span = static_cast<double>(summary.Last().elapsed - summary.First().elapsed);
+    fprintf(out, "From %s to %s (%s): %s, %s\n", FormatMinute(summary.First().shown).c_str(),
+            FormatMinute(summary.Last().shown).c_str(), FormatDuration(span, true).c_str(),
+            FormatCount(summary.Reports(), "report").c_str(),
+            FormatCount(summary.Runs(), "run").c_str());
+    fprintf(out, "On battery %s in %s, on mains %s\n\n",
             FormatDuration(static_cast<double>(summary.BatterySeconds()), true).c_str(),
-            static_cast<long long>(summary.SessionCount()), summary.SessionCount() == 1 ? "" : "s",
+            FormatCount(summary.SessionCount(), "session").c_str(),
             FormatDuration(static_cast<double>(summary.MainsSeconds()), true).c_str());
     if (summary.SessionCount() == 0) {
         fprintf(out, "No sessions on battery.\n");

@@ -2,6 +2,7 @@
 #ifndef TOLVANE_REPORT_TEXT_OUTPUT_H
 #define TOLVANE_REPORT_TEXT_OUTPUT_H
 
+#include <stdint.h>
 #include <stdio.h>
 
 #include <string>
@@ -16,5 +17,7 @@ std::string FormatDuration(double seconds, bool days = false);
 std::string FormatMinute(const CivilTime& time);
 // A session's median estimate error: "+4.1%", "-12.0%".
 std::string FormatError(double percent);
+// "1 session", "8 sessions".
+std::string FormatCount(int64_t count, const char* noun);
 
 #endif
