@@ -9,7 +9,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Tolvane prints a time-stamped line to standard output whenever the\n"
     "machine's power status changes: power source, battery state, charge and\n"
     "battery times, read from the kernel's power supply class. A systemd\n"
-    "user unit, not enabled by default, keeps a battery log in the journal.")
+    "user unit, not enabled by default, keeps a battery log in the journal.\n"
+    "tolvane-report turns that log into a battery report: the sessions on\n"
+    "battery, drain and runtime, in the terminal, as CSV or as an HTML page.")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,8 +1,8 @@
-# What `cmake --install` and the .deb put on a Linux system: the program,
-# its man page, the Debian copyright file and changelog (the man page and
-# the changelog compressed with gzip -9n, as Debian wants them), and the
-# systemd user unit.
-install(TARGETS tolvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# What `cmake --install` and the .deb put on a Linux system: the programs
+# (the monitor and tolvane-report), their man pages, the Debian copyright
+# file and changelog (the man pages and the changelog compressed with
+# gzip -9n, as Debian wants them), and the systemd user unit.
+install(TARGETS tolvane tolvane-report RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Where the program lands, settled at install time: `cmake --install
 # --prefix DIR` and the .deb (prefix /usr) each have their own. The user
@@ -17,23 +17,26 @@ install(CODE "
 # the compiler's version strings in .comment, as dh_strip does.
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
-    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
-                            \"\$ENV{DESTDIR}\${tolvane_bindir}/tolvane\"
-                    RESULT_VARIABLE status)
-    if(NOT status EQUAL 0)
-      message(FATAL_ERROR \"could not strip .comment from tolvane\")
-    endif()
+    foreach(program tolvane tolvane-report)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
+                              \"\$ENV{DESTDIR}\${tolvane_bindir}/\${program}\"
+                      RESULT_VARIABLE status)
+      if(NOT status EQUAL 0)
+        message(FATAL_ERROR \"could not strip .comment from \${program}\")
+      endif()
+    endforeach()
   endif()")
 
-foreach(file doc/tolvane.1 packaging/changelog)
+foreach(file doc/tolvane.1 doc/tolvane-report.1 packaging/changelog)
   get_filename_component(name ${file} NAME)
   add_custom_command(OUTPUT ${name}.gz
     COMMAND gzip -9nc ${CMAKE_CURRENT_SOURCE_DIR}/${file} > ${name}.gz
     DEPENDS ${file}
     COMMENT "Compressing ${file}")
 endforeach()
-add_custom_target(compressed_docs ALL DEPENDS tolvane.1.gz changelog.gz)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/tolvane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+add_custom_target(compressed_docs ALL DEPENDS tolvane.1.gz tolvane-report.1.gz changelog.gz)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/tolvane.1.gz ${CMAKE_CURRENT_BINARY_DIR}/tolvane-report.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The copyright file carries the licence text of LICENSE as a

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Install and packages: `cmake --install`, the man page's lint, the
+# Install and packages: `cmake --install`, the man pages' lint, the
 # systemd user unit (systemd-analyze verify), the .deb (file list, control
-# fields, lintian, and the unpacked binary run against a fake tree) and the
-# Windows zip (its files, README.txt and LICENSE.txt in CR LF, the exe
-# stripped).
+# fields, lintian, the unpacked monitor run against a fake tree and the
+# unpacked tolvane-report on the sample log) and the Windows zip (its
+# files, README.txt and LICENSE.txt in CR LF, both exes stripped).
 # Usage: package_checks.sh BUILD-DIR BUILD-WIN32-DIR
 # A cross build's program runs under the command in TOLVANE_EMULATOR.
 set -u
@@ -22,8 +22,10 @@ case $(readelf -h "$build/tolvane" | sed -n 's/^ *Machine: *//p') in
     *) architecture=$(dpkg --print-architecture) ;;
 esac
 
-lint=$(mandoc -Tlint doc/tolvane.1 2>&1) && [ -z "$lint" ] || fail "mandoc -Tlint: $lint"
-echo "mandoc -Tlint doc/tolvane.1: ${lint:-clean}"
+for page in doc/tolvane.1 doc/tolvane-report.1; do
+    lint=$(mandoc -Tlint "$page" 2>&1) && [ -z "$lint" ] || fail "mandoc -Tlint $page: $lint"
+    echo "mandoc -Tlint $page: ${lint:-clean}"
+done
 
 # verify_unit NAME UNIT ROOT BINDIR MANPATH: the user unit UNIT runs
 # BINDIR/tolvane with its output to the journal, restarts it whatever ends
@@ -54,11 +56,14 @@ verify_unit() {
 
 cmake --install "$build" --prefix "$work/prefix" > /dev/null || fail "cmake --install"
 installed=$(cd "$work/prefix" && find . -type f | sort | tr '\n' ' ')
-[ "$installed" = "./bin/tolvane ./lib/systemd/user/tolvane.service ./share/doc/tolvane/changelog.gz \
-./share/doc/tolvane/copyright ./share/man/man1/tolvane.1.gz " ] || fail "cmake --install put: $installed"
+[ "$installed" = "./bin/tolvane ./bin/tolvane-report ./lib/systemd/user/tolvane.service \
+./share/doc/tolvane/changelog.gz ./share/doc/tolvane/copyright ./share/man/man1/tolvane-report.1.gz \
+./share/man/man1/tolvane.1.gz " ] || fail "cmake --install put: $installed"
 echo "cmake --install: $installed"
-gzip -dc "$work/prefix/share/man/man1/tolvane.1.gz" | cmp -s - doc/tolvane.1 ||
-    fail "the installed tolvane.1.gz is not doc/tolvane.1"
+for page in tolvane tolvane-report; do
+    gzip -dc "$work/prefix/share/man/man1/$page.1.gz" | cmp -s - "doc/$page.1" ||
+        fail "the installed $page.1.gz is not doc/$page.1"
+done
 verify_unit "cmake --install" "$work/prefix/lib/systemd/user/tolvane.service" "" "$work/prefix/bin" \
     "$work/prefix/share/man"
 
@@ -66,9 +71,9 @@ verify_unit "cmake --install" "$work/prefix/lib/systemd/user/tolvane.service" ""
 deb=$(ls "$work"/tolvane_*.deb 2>/dev/null | head -n 1)
 if [ -n "$deb" ]; then
     files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $NF }' | sort | tr '\n' ' ')
-    [ "$files" = "./usr/bin/tolvane ./usr/lib/systemd/user/tolvane.service \
+    [ "$files" = "./usr/bin/tolvane ./usr/bin/tolvane-report ./usr/lib/systemd/user/tolvane.service \
 ./usr/share/doc/tolvane/changelog.gz ./usr/share/doc/tolvane/copyright \
-./usr/share/man/man1/tolvane.1.gz " ] || fail ".deb files: $files"
+./usr/share/man/man1/tolvane-report.1.gz ./usr/share/man/man1/tolvane.1.gz " ] || fail ".deb files: $files"
     # No maintainer scripts: the package enables nothing.
     control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -v '/$' | sort | tr '\n' ' ')
     [ "$control" = "./control ./md5sums " ] || fail ".deb control archive holds: $control"
@@ -93,8 +98,13 @@ if [ -n "$deb" ]; then
     fi
 
     dpkg-deb -x "$deb" "$work/root"
-    sections=$(readelf -SW "$work/root/usr/bin/tolvane")
-    ! grep -Eq '\] \.(symtab|comment) ' <<<"$sections" || fail "the packaged tolvane keeps .symtab or .comment"
+    for program in tolvane tolvane-report; do
+        sections=$(readelf -SW "$work/root/usr/bin/$program")
+        ! grep -Eq '\] \.(symtab|comment) ' <<<"$sections" || fail "the packaged $program keeps .symtab or .comment"
+    done
+    csv=$("$work/root/usr/bin/tolvane-report" --format=csv doc/sample-battery.log)
+    [ "$(grep -c ',ac$' <<<"$csv")" -gt 0 ] || fail "the unpacked tolvane-report gave: $csv"
+    echo "unpacked /usr/bin/tolvane-report on doc/sample-battery.log: $(($(grep -c '' <<<"$csv") - 1)) sessions"
     gzip -dc "$work/root/usr/share/doc/tolvane/changelog.gz" | head -n 1 | grep -q "^tolvane ($version) " ||
         fail "the changelog's latest entry is not $version"
     verify_unit ".deb" "$work/root/usr/lib/systemd/user/tolvane.service" "$work/root" /usr/bin \
@@ -119,7 +129,7 @@ fi
 zip=$(ls "$work"/tolvane-*-win32.zip 2>/dev/null | head -n 1)
 if [ -n "$zip" ]; then
     entries=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-    [ "$entries" = "LICENSE.txt README.txt tolvane.exe " ] || fail "zip holds: $entries"
+    [ "$entries" = "LICENSE.txt README.txt tolvane-report.exe tolvane.exe " ] || fail "zip holds: $entries"
     crlfs=""
     for text in README.txt LICENSE.txt; do
         unzip -p "$zip" "$text" > "$work/$text"
@@ -129,15 +139,18 @@ if [ -n "$zip" ]; then
         crlfs="$crlfs; $text $crlf/$lines lines CR LF"
     done
     tr -d '\r' < "$work/LICENSE.txt" | cmp -s - LICENSE || fail "the zip's LICENSE.txt is not LICENSE"
-    unzip -p "$zip" tolvane.exe > "$work/tolvane.exe"
-    objdump -f "$work/tolvane.exe" | grep -q 'file format pei-i386' || fail "zip's tolvane.exe is not 32-bit"
-    # Shipped stripped: the MinGW runtime alone brings some 190 KB of DWARF.
-    sections=$(objdump -h "$work/tolvane.exe") || fail "objdump -h on the zip's tolvane.exe"
-    grep -q ' \.text ' <<<"$sections" || fail "zip's tolvane.exe: no .text in: $sections"
-    debug=$(awk '$2 ~ /^\.debug/ { print $2 }' <<<"$sections" | tr '\n' ' ')
-    [ -z "$debug" ] || fail "zip's tolvane.exe is not stripped: $debug"
-    echo "$(basename "$zip"): $entries$crlfs;" \
-        "tolvane.exe $(stat -c %s "$work/tolvane.exe") bytes, debug sections: ${debug:-none}"
+    sizes=""
+    for exe in tolvane.exe tolvane-report.exe; do
+        unzip -p "$zip" "$exe" > "$work/$exe"
+        objdump -f "$work/$exe" | grep -q 'file format pei-i386' || fail "zip's $exe is not 32-bit"
+        # Shipped stripped: the MinGW runtime alone brings some 190 KB of DWARF.
+        sections=$(objdump -h "$work/$exe") || fail "objdump -h on the zip's $exe"
+        grep -q ' \.text ' <<<"$sections" || fail "zip's $exe: no .text in: $sections"
+        debug=$(awk '$2 ~ /^\.debug/ { print $2 }' <<<"$sections" | tr '\n' ' ')
+        [ -z "$debug" ] || fail "zip's $exe is not stripped: $debug"
+        sizes="$sizes $exe $(stat -c %s "$work/$exe") bytes, debug sections: ${debug:-none};"
+    done
+    echo "$(basename "$zip"): $entries$crlfs;$sizes"
 else
     fail "no Windows zip made"
 fi

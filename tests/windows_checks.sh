@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks of the Windows builds.
-# - Headers: both tolvane.exe files are console programs importing only
-#   KERNEL32.dll and msvcrt.dll, with DYNAMIC_BASE and NX_COMPAT, and ask
-#   for no newer Windows than XP (OS and subsystem version at most 5.01 for
-#   the 32-bit program, 5.02 for the 64-bit one).
+# - Headers: both tolvane.exe files, and both tolvane-report.exe files,
+#   are console programs importing only KERNEL32.dll and msvcrt.dll, with
+#   DYNAMIC_BASE and NX_COMPAT, and ask for no newer Windows than XP (OS
+#   and subsystem version at most 5.01 for the 32-bit programs, 5.02 for
+#   the 64-bit ones).
 # - The 32-bit program imports nothing outside windows_i686_imports.txt
 #   (all on XP SP3) and uses 64-bit time (_time64, not time).
 # - Under Wine: the 64-bit test suites; then the shipped 32-bit program
@@ -12,7 +13,9 @@
 #   /sys/class/power_supply that changes while it runs, read through a
 #   pipe: banner, report, the percent warning and the next report, every
 #   line in CR LF. The 32-bit run says SKIPPED when the i386 Wine can't be
-#   had (see wine_i386.sh); the rest runs regardless.
+#   had (see wine_i386.sh); the rest runs regardless. Then the 64-bit
+#   tolvane-report.exe reads the 64-bit monitor's own CR LF log from that
+#   run: one session from 80 to 75 % ended on mains, its CSV in CR LF.
 # Usage: windows_checks.sh BUILD-WIN32 BUILD-WIN64 (as root, for the bind
 # mount). WINE_I386_CACHE names where the i386 Wine is kept between runs
 # (default BUILD-WIN32/wine-i386).
@@ -47,7 +50,8 @@ imports() {
          dll != "" && /^\t[0-9a-f]+\t +[0-9]+ / { print dll " " $NF }' <<<"$1" | LC_ALL=C sort
 }
 
-for exe in "$win32/tolvane.exe:501" "$win64/tolvane.exe:502"; do
+for exe in "$win32/tolvane.exe:501" "$win64/tolvane.exe:502" \
+    "$win32/tolvane-report.exe:501" "$win64/tolvane-report.exe:502"; do
     limit=${exe##*:}
     exe=${exe%:*}
     headers=$(objdump -p "$exe") || { fail "$exe: not readable by objdump"; continue; }
@@ -114,7 +118,7 @@ if ! start=$(timeout 180 "$wine" cmd /c echo ready 2>&1) || [[ "$start" != *read
 fi
 echo "Wine prefix made in $((SECONDS - started)) s"
 
-for suite in monitor_loop_test status_report_test; do
+for suite in monitor_loop_test status_report_test log_report_test; do
     if ! timeout 120 "$wine" "$win64/tests/$suite.exe" > "$work/$suite.log" 2>&1; then
         cat "$work/$suite.log"
         fail "$suite.exe under Wine"
@@ -153,6 +157,7 @@ expect() {
             return 1
         fi
         wait=30
+        printf '%s\n' "$line" >> "$work/$name.log"
         [[ "$line" =~ ^$pattern$cr$ && "$line" != *"$cr$cr" ]] ||
             fail "$name: expected '$pattern' and CR LF, got $(printf %q "$line")"
         kill -0 "$EXE_PID" 2>/dev/null || { fail "$name ended after $(printf %q "$line")"; return 1; }
@@ -220,4 +225,21 @@ elif [ -f "$work/zip/tolvane.exe" ]; then
 fi
 
 run_program tolvane.exe-x86_64 "$wine" "$win64/tolvane.exe"
+
+# tolvane-report.exe on what the 64-bit monitor just wrote, as a file of
+# CR LF lines: the session from 80 to 75 %, ended on mains.
+log=$work/tolvane.exe-x86_64.log
+if [ "$(grep -c 'Power source: AC' "$log" 2>/dev/null)" = 1 ]; then
+    csv=$(timeout 120 "$wine" "$win64/tolvane-report.exe" --format=csv "$log" 2> "$work/report.err")
+    status=$?
+    header="start,end,seconds,from_percent,to_percent,percent_per_hour,full_runtime_seconds,estimate_error_percent,ended"
+    if [ "$status" = 0 ] && [ "$(sed -n 1p <<<"$csv")" = "$header$cr" ] && [ "$(grep -c '' <<<"$csv")" = 2 ] &&
+        [[ "$(sed -n 2p <<<"$csv")" =~ ^[^,]+,[^,]+,[0-9]+,80,75,[^,]*,[^,]*,[^,]*,ac$cr$ ]]; then
+        echo "tolvane-report.exe under Wine on the monitor's CR LF log: $(sed -n 2p <<<"$csv" | tr -d '\r')"
+    else
+        fail "tolvane-report.exe under Wine (exit $status): $(printf %q "$csv") $(tail -n 3 "$work/report.err")"
+    fi
+else
+    fail "tolvane-report.exe under Wine: no CR LF log from the 64-bit monitor to read"
+fi
 finish

@@ -1,0 +1,207 @@
+#include "report/log_line.h"
+
+namespace {
+
+const std::string_view kPowerSource = "  Power source: ";
+const std::string_view kStatus = "Status: ";
+const std::string_view kRemaining = "Battery life remaining     : ";
+const std::string_view kFullLife = "Full battery life available: ";
+const std::string_view kSeconds = " seconds.";
+const std::string_view kFlags[] = {"High, ", "Low, ", "Critical, ", "Charging, ", "No battery, "};
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// "MM/DD/YY HH:MM:SS", the year taken as 20YY.
+bool ParseStamp(std::string_view text, CivilTime* time) {
+    int month, day, year;
+    if (text.size() < 17 || text[2] != '/' || text[5] != '/' || text[8] != ' ' || text[11] != ':' ||
+        text[14] != ':' || !ReadDigits(text, 0, 2, &month) || !ReadDigits(text, 3, 2, &day) ||
+        !ReadDigits(text, 6, 2, &year) || !ReadDigits(text, 9, 2, &time->hour) ||
+        !ReadDigits(text, 12, 2, &time->minute) || !ReadDigits(text, 15, 2, &time->second)) {
+        return false;
+    }
+    time->year = 2000 + year;
+    time->month = month;
+    time->day = day;
+    return IsValidDate(time->year, month, day) && time->hour < 24 && time->minute < 60 &&
+           time->second <= 60;
+}
+
+// The battery state after "Status: ": "Unknown", or the flags in their
+// order, each at most once, and the charge "NN%" or "??%" ending the line.
+bool ParseBatteryState(std::string_view text, int* charge) {
+    *charge = -1;
+    if (text == "Unknown") {
+        return true;
+    }
+    for (std::string_view flag : kFlags) {
+        if (StartsWith(text, flag)) {
+            text.remove_prefix(flag.size());
+        }
+    }
+    if (text == "??%") {
+        return true;
+    }
+    int value = 0;
+    if (text.size() < 2 || text.size() > 4 || text.back() != '%' ||
+        !ReadDigits(text, 0, text.size() - 1, &value)) {
+        return false;
+    }
+    *charge = value <= 100 ? value : -1;
+    return true;
+}
+
+// "N seconds." after the label, N a signed 32-bit number as the monitor
+// writes it.
+bool ParseSeconds(std::string_view text, int64_t* seconds) {
+    if (text.size() <= kSeconds.size() || text.substr(text.size() - kSeconds.size()) != kSeconds) {
+        return false;
+    }
+    text.remove_suffix(kSeconds.size());
+    bool negative = text[0] == '-';
+    if (negative) {
+        text.remove_prefix(1);
+    }
+    int64_t value = 0;
+    if (text.empty() || text.size() > 10) {
+        return false;
+    }
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + (c - '0');
+    }
+    *seconds = negative ? -value : value;
+    return *seconds >= INT32_MIN && *seconds <= INT32_MAX;
+}
+
+// The identifier and message after a journal time: "[host ]ident[pid]: message".
+std::string_view SplitIdentifier(std::string_view rest, JournalPrefix* prefix) {
+    size_t colon = rest.find(':');
+    if (colon == std::string_view::npos) {
+        prefix->fromTolvane = false;
+        return {};
+    }
+    std::string_view who = rest.substr(0, colon);
+    size_t space = who.rfind(' ');
+    std::string_view ident = space == std::string_view::npos ? who : who.substr(space + 1);
+    size_t bracket = ident.find('[');
+    if (bracket != std::string_view::npos && ident.back() == ']') {
+        prefix->pid = ident.substr(bracket + 1, ident.size() - bracket - 2);
+        ident = ident.substr(0, bracket);
+    }
+    prefix->fromTolvane = ident == "tolvane";
+    std::string_view message = rest.substr(colon + 1);
+    if (!message.empty() && message[0] == ' ') {
+        message.remove_prefix(1);
+    }
+    return message;
+}
+
+// "YYYY-MM-DDTHH:MM:SS[.ffffff](+HHMM|+HH:MM|Z) "; returns the length of
+// the prefix with its space, 0 when the line has none.
+size_t ParseIsoPrefix(std::string_view line, JournalPrefix* prefix) {
+    CivilTime& time = prefix->time;
+    if (line.size() < 21 || line[4] != '-' || line[7] != '-' || line[10] != 'T' ||
+        line[13] != ':' || line[16] != ':' || !ReadDigits(line, 0, 4, &time.year) ||
+        !ReadDigits(line, 5, 2, &time.month) || !ReadDigits(line, 8, 2, &time.day) ||
+        !ReadDigits(line, 11, 2, &time.hour) || !ReadDigits(line, 14, 2, &time.minute) ||
+        !ReadDigits(line, 17, 2, &time.second) || !IsValidDate(time.year, time.month, time.day) ||
+        time.hour > 23 || time.minute > 59 || time.second > 60) {
+        return 0;
+    }
+    size_t at = 19;
+    if (line[at] == '.') {
+        do {
+            at++;
+        } while (at < line.size() && line[at] >= '0' && line[at] <= '9');
+    }
+    int hours = 0, minutes = 0;
+    if (at < line.size() && line[at] == 'Z') {
+        at++;
+    } else if (at < line.size() && (line[at] == '+' || line[at] == '-') &&
+               ReadDigits(line, at + 1, 2, &hours)) {
+        size_t minuteAt = at + 3 + (at + 3 < line.size() && line[at + 3] == ':' ? 1 : 0);
+        if (!ReadDigits(line, minuteAt, 2, &minutes) || minutes > 59) {
+            return 0;
+        }
+        prefix->offsetMinutes = (line[at] == '-' ? -1 : 1) * (hours * 60 + minutes);
+        at = minuteAt + 2;
+    } else {
+        return 0;
+    }
+    if (at >= line.size() || line[at] != ' ') {
+        return 0;
+    }
+    prefix->hasTime = true;
+    return at + 1;
+}
+
+// "Mmm DD HH:MM:SS " of journalctl's default output.
+size_t ParseClassicPrefix(std::string_view line) {
+    static const std::string_view kMonths = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    int value;
+    if (line.size() < 16 || line[3] != ' ' || line[6] != ' ' || line[9] != ':' || line[12] != ':' ||
+        line[15] != ' ' || kMonths.find(line.substr(0, 3)) == std::string_view::npos ||
+        kMonths.find(line.substr(0, 3)) % 3 != 0 ||
+        (!ReadDigits(line, 4, 2, &value) && !(line[4] == ' ' && ReadDigits(line, 5, 1, &value))) ||
+        !ReadDigits(line, 7, 2, &value) || !ReadDigits(line, 10, 2, &value) ||
+        !ReadDigits(line, 13, 2, &value)) {
+        return 0;
+    }
+    return 16;
+}
+
+}  // namespace
+
+ParsedLine ParseMessage(std::string_view message) {
+    ParsedLine parsed;
+    const size_t sourceAt = 17 + kPowerSource.size();
+    const size_t statusAt = sourceAt + 9;
+    if (message.size() > statusAt + kStatus.size() &&
+        message.substr(17, kPowerSource.size()) == kPowerSource &&
+        message.substr(statusAt, kStatus.size()) == kStatus && ParseStamp(message, &parsed.stamp) &&
+        ParseBatteryState(message.substr(statusAt + kStatus.size()), &parsed.charge)) {
+        std::string_view source = message.substr(sourceAt, 9);
+        if (source == "Battery  ") {
+            parsed.source = PowerSource::Battery;
+        } else if (source == "AC       ") {
+            parsed.source = PowerSource::Mains;
+        } else if (source != "Unknown  ") {
+            return parsed;
+        }
+        parsed.kind = LineKind::Status;
+    } else if (StartsWith(message, kRemaining)) {
+        if (ParseSeconds(message.substr(kRemaining.size()), &parsed.seconds)) {
+            parsed.kind = LineKind::Remaining;
+        }
+    } else if (StartsWith(message, kFullLife)) {
+        if (ParseSeconds(message.substr(kFullLife.size()), &parsed.seconds)) {
+            parsed.kind = LineKind::FullLife;
+        }
+    } else if (message == "Tolvane" || message == "Beginning monitoring..." ||
+               message == "APM driver is currently DISABLED!" ||
+               StartsWith(message, "APM driver access failed!  Error code = ")) {
+        parsed.kind = LineKind::RunBoundary;
+    }
+    return parsed;
+}
+
+std::string_view SplitJournalPrefix(std::string_view line, JournalPrefix* prefix) {
+    *prefix = JournalPrefix();
+    size_t length = 0;
+    if (!line.empty() && line[0] >= '0' && line[0] <= '9') {
+        length = ParseIsoPrefix(line, prefix);
+    } else if (!line.empty() && line[0] >= 'A' && line[0] <= 'S') {
+        length = ParseClassicPrefix(line);
+    }
+    if (length == 0) {
+        *prefix = JournalPrefix();
+        return line;
+    }
+    prefix->present = true;
+    return SplitIdentifier(line.substr(length), prefix);
+}

@@ -1,0 +1,106 @@
+#include "report/options.h"
+
+#include <string.h>
+
+const char* const kUsage =
+    "Usage: tolvane-report [OPTION]... [FILE]...\n"
+    "Sums up a Tolvane battery log: the sessions on battery, how fast the\n"
+    "battery drained, how long a full charge lasts at that pace, and how well\n"
+    "the remaining times shown held up. The FILEs are read in order as one log;\n"
+    "with none, or where FILE is -, standard input is read.\n"
+    "\n"
+    "  --format=text    a summary for the terminal (the default)\n"
+    "  --format=csv     the sessions, one line each\n"
+    "  --html=FILE      a self-contained HTML page with charts, written to FILE\n"
+    "                   (- for standard output); nothing else is written unless\n"
+    "                   --format is given too\n"
+    "  --since=DATE     only reports from DATE (YYYY-MM-DD) on\n"
+    "  --until=DATE     only reports up to the end of DATE\n"
+    "  --help           show this help and exit\n"
+    "  --version        show the version and exit\n"
+    "\n"
+    "A log is the monitor's output as saved with tee (LF or CR LF, several runs\n"
+    "appended), or its journal: journalctl --user -u tolvane -o short-iso\n"
+    "(or -o cat).\n"
+    "Exit status: 0 done, 1 a file could not be read or written, 2 a bad option.\n";
+
+namespace {
+
+// "--name=value" or "--name value"; *index moves past what was used.
+bool TakeValue(const char* name, int argc, char** argv, int* index, std::string* value,
+               std::string* problem) {
+    const char* argument = argv[*index];
+    size_t length = strlen(name);
+    if (strncmp(argument, name, length) != 0) {
+        return false;
+    }
+    if (argument[length] == '=') {
+        *value = argument + length + 1;
+    } else if (argument[length] != '\0') {
+        return false;
+    } else if (*index + 1 < argc) {
+        *value = argv[++*index];
+    } else {
+        *problem = std::string("option '") + name + "' needs a value";
+    }
+    return true;
+}
+
+std::string ParseDay(const char* name, const std::string& value, int64_t* day) {
+    if (!ParseIsoDate(value, day)) {
+        return std::string("option '") + name + "': '" + value + "' is not a date (YYYY-MM-DD)";
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string ParseOptions(int argc, char** argv, Options* options) {
+    bool onlyFiles = false;
+    for (int i = 1; i < argc; i++) {
+        const char* argument = argv[i];
+        std::string value, problem;
+        if (onlyFiles || argument[0] != '-' || strcmp(argument, "-") == 0) {
+            options->files.push_back(argument);
+        } else if (strcmp(argument, "--") == 0) {
+            onlyFiles = true;
+        } else if (strcmp(argument, "--help") == 0) {
+            options->help = true;
+        } else if (strcmp(argument, "--version") == 0) {
+            options->version = true;
+        } else if (TakeValue("--format", argc, argv, &i, &value, &problem)) {
+            if (!problem.empty()) {
+                return problem;
+            }
+            if (value != "text" && value != "csv") {
+                return "option '--format': '" + value + "' is not text or csv";
+            }
+            options->format = value == "csv" ? OutputFormat::Csv : OutputFormat::Text;
+            options->formatGiven = true;
+        } else if (TakeValue("--html", argc, argv, &i, &value, &problem)) {
+            if (!problem.empty() || value.empty()) {
+                return problem.empty() ? "option '--html' needs a file name" : problem;
+            }
+            options->html = true;
+            options->htmlPath = value;
+        } else if (TakeValue("--since", argc, argv, &i, &value, &problem)) {
+            problem =
+                problem.empty() ? ParseDay("--since", value, &options->range.firstDay) : problem;
+            if (!problem.empty()) {
+                return problem;
+            }
+        } else if (TakeValue("--until", argc, argv, &i, &value, &problem)) {
+            problem =
+                problem.empty() ? ParseDay("--until", value, &options->range.lastDay) : problem;
+            if (!problem.empty()) {
+                return problem;
+            }
+        } else {
+            return std::string("unknown option '") + argument + "'";
+        }
+    }
+    if (options->range.firstDay > options->range.lastDay) {
+        return "--since is after --until";
+    }
+    return "";
+}
