@@ -1,31 +1,57 @@
 # Read by cpack (CPACK_PROJECT_CONFIG_FILE) in a cross build: the .deb's
-# Depends from the program itself, as dpkg-shlibdeps would give them with
-# the target's libc6 symbols: libc6 at least the newest GLIBC_ symbol
-# version it uses. A library other than the C library's would need its own
-# package named, so that stops the packaging.
+# Depends from the programs themselves, as dpkg-shlibdeps would give them
+# from the target's own library data: libc6 at least the newest GLIBC_
+# symbol version they use, and for any other library the dependency that
+# its cross package's shlibs file names (/var/lib/dpkg/info/*-ARCH-cross.
+# shlibs: "libstdc++ 6 libstdc++6:arm64" gives libstdc++6). A library
+# without one stops the packaging.
 if(NOT CPACK_GENERATOR STREQUAL "DEB")
   return()
 endif()
-execute_process(COMMAND ${CPACK_TOLVANE_READELF} --wide --dynamic --version-info ${CPACK_TOLVANE_PROGRAM}
-                OUTPUT_VARIABLE headers RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "${CPACK_TOLVANE_READELF} could not read ${CPACK_TOLVANE_PROGRAM}")
-endif()
-string(REGEX MATCHALL "Shared library: \\[[^]]+\\]" needed "${headers}")
-foreach(library IN LISTS needed)
-  if(NOT library MATCHES "\\[(libc\\.so\\.6|ld-linux-[a-z0-9_-]+\\.so\\.[0-9]+)\\]$")
-    message(FATAL_ERROR "${CPACK_TOLVANE_PROGRAM} needs ${library}: name its package in the .deb's Depends")
-  endif()
+file(GLOB shlibs_files "/var/lib/dpkg/info/*-${CPACK_TOLVANE_ARCHITECTURE}-cross.shlibs")
+set(shlibs "")
+foreach(file IN LISTS shlibs_files)
+  file(READ ${file} text)
+  string(APPEND shlibs "${text}\n")
 endforeach()
+
 set(newest "")
-string(REGEX MATCHALL "GLIBC_[0-9]+\\.[0-9]+" versions "${headers}")
-foreach(version IN LISTS versions)
-  string(REPLACE "GLIBC_" "" version "${version}")
-  if(newest STREQUAL "" OR version VERSION_GREATER newest)
-    set(newest ${version})
+set(depends "")
+foreach(program IN LISTS CPACK_TOLVANE_PROGRAMS)
+  execute_process(COMMAND ${CPACK_TOLVANE_READELF} --wide --dynamic --version-info ${program}
+                  OUTPUT_VARIABLE headers RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${CPACK_TOLVANE_READELF} could not read ${program}")
   endif()
+  string(REGEX MATCHALL "Shared library: \\[[^]]+\\]" needed "${headers}")
+  foreach(library IN LISTS needed)
+    string(REGEX REPLACE "^Shared library: \\[(.*)\\]$" "\\1" library "${library}")
+    if(library MATCHES "^(libc\\.so\\.6|ld-linux-[a-z0-9_-]+\\.so\\.[0-9]+)$")
+      continue()
+    endif()
+    # "libstdc++.so.6" is "libstdc++ 6" in a shlibs file.
+    string(REGEX REPLACE "^(.*)\\.so\\.([0-9]+)$" "\\1 \\2" key "${library}")
+    string(REPLACE "+" "\\+" pattern "${key}")
+    string(REGEX MATCH "(^|\n)${pattern} ([^\n]+)" line "${shlibs}")
+    if(line STREQUAL "")
+      message(FATAL_ERROR "${program} needs ${library}, which no cross package's shlibs names")
+    endif()
+    string(REGEX REPLACE "^\n?${pattern} " "" dependency "${line}")
+    string(REPLACE ":${CPACK_TOLVANE_ARCHITECTURE}" "" dependency "${dependency}")
+    list(APPEND depends "${dependency}")
+  endforeach()
+  string(REGEX MATCHALL "GLIBC_[0-9]+\\.[0-9]+" versions "${headers}")
+  foreach(version IN LISTS versions)
+    string(REPLACE "GLIBC_" "" version "${version}")
+    if(newest STREQUAL "" OR version VERSION_GREATER newest)
+      set(newest ${version})
+    endif()
+  endforeach()
 endforeach()
 if(newest STREQUAL "")
-  message(FATAL_ERROR "no GLIBC_ symbol version in ${CPACK_TOLVANE_PROGRAM}")
+  message(FATAL_ERROR "no GLIBC_ symbol version in ${CPACK_TOLVANE_PROGRAMS}")
 endif()
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= ${newest})")
+list(REMOVE_DUPLICATES depends)
+list(SORT depends)
+list(PREPEND depends "libc6 (>= ${newest})")
+list(JOIN depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)

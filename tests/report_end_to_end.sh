@@ -50,6 +50,7 @@ put "$tree/AC/online" 0
 put "$tree/BAT0/status" Discharging
 unplugged=$(now)
 reports 2
+put "$tree/BAT0/power_now" 9000000  # the gauge's first fresh figure
 reports 3  # the times, 10 s after the unplug
 n=3
 for energy in 39500000 38500000 37500000; do
