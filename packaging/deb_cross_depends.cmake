@@ -1,10 +1,10 @@
 # Read by cpack (CPACK_PROJECT_CONFIG_FILE) in a cross build: the .deb's
 # Depends from the programs themselves, as dpkg-shlibdeps would give them
-# from the target's own library data: libc6 at least the newest GLIBC_
-# symbol version they use, and for any other library the dependency that
-# its cross package's shlibs file names (/var/lib/dpkg/info/*-ARCH-cross.
-# shlibs: "libstdc++ 6 libstdc++6:arm64" gives libstdc++6). A library
-# without one stops the packaging.
+# from the target's own library data: libc6 (libc, libm) at least the
+# newest GLIBC_ symbol version they use, and for any other library the
+# dependency that its cross package's shlibs file names
+# (/var/lib/dpkg/info/*-ARCH-cross.shlibs: "libstdc++ 6 libstdc++6:arm64"
+# gives libstdc++6). A library without one stops the packaging.
 if(NOT CPACK_GENERATOR STREQUAL "DEB")
   return()
 endif()
@@ -38,7 +38,10 @@ foreach(program IN LISTS CPACK_TOLVANE_PROGRAMS)
     endif()
     string(REGEX REPLACE "^\n?${pattern} " "" dependency "${line}")
     string(REPLACE ":${CPACK_TOLVANE_ARCHITECTURE}" "" dependency "${dependency}")
-    list(APPEND depends "${dependency}")
+    # libm and the like are libc6's: its version comes from the GLIBC_ ones.
+    if(NOT dependency MATCHES "^libc6( |$)")
+      list(APPEND depends "${dependency}")
+    endif()
   endforeach()
   string(REGEX MATCHALL "GLIBC_[0-9]+\\.[0-9]+" versions "${headers}")
   foreach(version IN LISTS versions)

@@ -11,6 +11,8 @@
 set -u
 report=$(realpath "$1")
 log=$(realpath "$2")
+# A cross build's program runs under the command in TOLVANE_EMULATOR.
+read -r -a emulator <<< "${TOLVANE_EMULATOR:-}"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 if ! command -v chromium >/dev/null; then
@@ -43,8 +45,9 @@ browse "$work/control.html" --dump-dom > /dev/null
 
 page=$work/page.html
 # From the log's folder, so that the page names the log, not this machine's paths.
-(cd "$(dirname "$log")" && "$report" --html "$page" "$(basename "$log")") || fail "tolvane-report --html exited with $?"
-csv=$("$report" --format=csv "$log")
+(cd "$(dirname "$log")" && "${emulator[@]}" "$report" --html "$page" "$(basename "$log")") ||
+    fail "tolvane-report --html exited with $?"
+csv=$("${emulator[@]}" "$report" --format=csv "$log")
 sessions=$(($(grep -c '' <<<"$csv") - 1))
 days=$(tail -n +2 <<<"$csv" | cut -c1-10 | sort -u | grep -c '')
 browse "$page" --dump-dom > "$work/dom.html" || fail "chromium --dump-dom exited with $?"

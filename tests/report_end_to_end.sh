@@ -9,6 +9,8 @@
 set -u
 monitor=$(realpath "$1")
 report=$(realpath "$2")
+# A cross build's programs run under the command in TOLVANE_EMULATOR.
+read -r -a emulator <<< "${TOLVANE_EMULATOR:-}"
 if [ "$(id -u)" != 0 ] || ! unshare -m true 2>/dev/null; then
     echo "SKIP: needs root and unshare -m for the bind mount"
     exit 77
@@ -40,9 +42,10 @@ put "$tree/BAT0/energy_now" 40500000
 put "$tree/BAT0/power_now" 10000000
 mkfifo "$work/pipe"
 : > "$work/log"
-unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply && exec "$2"' sh "$tree" "$monitor" > "$work/pipe" &
+unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply && shift && exec "$@"' \
+    sh "$tree" "${emulator[@]}" "$monitor" > "$work/pipe" &
 MON_PID=$!
-tee -a "$work/log" < "$work/pipe" | "$report" --format=csv > "$work/csv" &
+tee -a "$work/log" < "$work/pipe" | "${emulator[@]}" "$report" --format=csv > "$work/csv" &
 READER_PID=$!
 
 reports 1
