@@ -40,11 +40,8 @@ bool ReadPowerStatus(SYSTEM_POWER_STATUS* status, int32_t* errorCode) {
 // the second is over, by the monotonic clock.
 bool PauseMilliseconds(uint32_t milliseconds, int32_t* errorCode) {
     const int64_t deadline = Milliseconds(CLOCK_MONOTONIC) + milliseconds;
+    int64_t left = milliseconds;
     for (;;) {
-        int64_t left = deadline - Milliseconds(CLOCK_MONOTONIC);
-        if (left <= 0) {
-            return true;
-        }
         struct timespec timeout;
         timeout.tv_sec = (time_t)(left / 1000);
         timeout.tv_nsec = (long)(left % 1000) * 1000000L;
@@ -64,6 +61,10 @@ bool PauseMilliseconds(uint32_t milliseconds, int32_t* errorCode) {
         }
         if (ready < 0 && errno != EINTR) {
             nanosleep(&timeout, nullptr);  // can't watch the output: just sleep
+        }
+        left = deadline - Milliseconds(CLOCK_MONOTONIC);
+        if (left <= 0) {
+            return true;
         }
     }
 }
