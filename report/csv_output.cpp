@@ -4,25 +4,7 @@
 
 const char* const kCsvHeader =
     "start,end,seconds,from_percent,to_percent,percent_per_hour,full_runtime_seconds,"
-    "estimate_error_percent,ended";
-
-std::string FormatLogTime(const LogTime& time) {
-    std::string text = FormatIsoTime(time.shown);
-    if (time.hasOffset) {
-        text += FormatOffset(time.offsetMinutes);
-    }
-    return text;
-}
-
-std::string FormatFixed(double value, int decimals) {
-    char text[64];
-    snprintf(text, sizeof text, "%.*f", decimals, value);
-    std::string result = text;
-    if (result[0] == '-' && result.find_first_not_of("-0.") == std::string::npos) {
-        result.erase(0, 1);
-    }
-    return result;
-}
+    "estimate_error_percent,ended,asleep_seconds,host";
 
 namespace {
 
@@ -30,9 +12,22 @@ std::string Percent(int value) {
     return value < 0 ? "" : std::to_string(value);
 }
 
+// A field as RFC 4180 has it: quoted where it holds a comma, a quote or a
+// line end.
+std::string Field(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+        return text;
+    }
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += c == '"' ? "\"\"" : std::string(1, c);
+    }
+    return quoted + "\"";
+}
+
 }  // namespace
 
-std::string CsvLine(const Session& session) {
+std::string CsvLine(const Session& session, const std::string& host) {
     std::string line = FormatLogTime(session.start) + "," + FormatLogTime(session.end) + "," +
                        std::to_string(session.seconds) + "," + Percent(session.fromPercent) + "," +
                        Percent(session.toPercent) + ",";
@@ -47,14 +42,14 @@ std::string CsvLine(const Session& session) {
     if (session.estimateErrorPercent) {
         line += FormatFixed(*session.estimateErrorPercent, 1);
     }
-    line += session.endedOnMains ? ",ac" : ",cut";
-    return line;
+    line += session.endedOnMains ? ",ac," : ",cut,";
+    return line + std::to_string(session.asleepSeconds) + "," + Field(host);
 }
 
 CsvWriter::CsvWriter(FILE* out) : out_(out) {
     fprintf(out_, "%s\n", kCsvHeader);
 }
 
-void CsvWriter::OnSession(const Session& session) {
-    fprintf(out_, "%s\n", CsvLine(session).c_str());
+void CsvWriter::Write(const Session& session, const std::string& host) {
+    fprintf(out_, "%s\n", CsvLine(session, host).c_str());
 }

@@ -7,30 +7,26 @@
 
 #include <string>
 
+#include "report/formatting.h"
 #include "report/log_types.h"
 
+// The first nine columns keep their names and order from the first
+// release; new ones only ever come after them.
 extern const char* const kCsvHeader;
 
 // One line without its line feed: times as YYYY-MM-DDTHH:MM:SS (with the
 // offset where the journal gave one), the drain with two decimals, the
-// error with one, an empty field where a figure has no value.
-std::string CsvLine(const Session& session);
+// error with one, an empty field where a figure has no value; `host` last
+// (empty for a log from tee).
+std::string CsvLine(const Session& session, const std::string& host);
 
-class CsvWriter : public LogListener {
+class CsvWriter {
 public:
     explicit CsvWriter(FILE* out);  // writes the header
-    void OnReport(const Report&) override {}
-    void OnRunEnd() override {}
-    void OnSession(const Session& session) override;
+    void Write(const Session& session, const std::string& host);
 
 private:
     FILE* out_;
 };
-
-// A time as the log showed it, with the journal's offset where it gave one.
-std::string FormatLogTime(const LogTime& time);
-
-// printf's "%.Nf", but never "-0.0" for a value that rounds to zero.
-std::string FormatFixed(double value, int decimals);
 
 #endif

@@ -1,8 +1,9 @@
 #include "report/html_page.h"
 
-#include "report/csv_output.h"
+#include "report/fleet_table.h"
+#include "report/formatting.h"
+#include "report/summary_tables.h"
 #include "report/svg_charts.h"
-#include "report/text_output.h"
 
 namespace {
 
@@ -14,83 +15,127 @@ h1 { font-size: 1.6em; margin-bottom: .2em; } h2 { font-size: 1.2em; margin-top:
 dl { display: grid; grid-template-columns: max-content auto; gap: .2em 1.2em; }
 dt { color: #555; } dd { margin: 0; }
 svg { width: 100%; height: auto; font-size: 12px; fill: #333; }
-#estimate-chart { max-width: 400px; }
+[id^="estimate-chart"] { max-width: 400px; }
 .grid { stroke: #e2e2e2; } .axis { stroke: #888; } .diagonal { stroke: #888; stroke-dasharray: 4 4; }
 .charge { fill: none; stroke: #1f5fa8; stroke-width: 1.5; stroke-linejoin: round; }
 .charge-range { fill: #1f5fa8; fill-opacity: .18; } .mains { fill: #dcefd5; }
 .session { fill: #e08a1e; } .drain { fill: #1f5fa8; } .estimate { fill: #1f5fa8; fill-opacity: .55; }
+svg.weekly-drain { width: 130px; height: 24px; fill: #1f5fa8; vertical-align: middle; }
 .key span { display: inline-block; width: .9em; height: .9em; margin: 0 .3em 0 1em;
             vertical-align: -.1em; }
 table { border-collapse: collapse; font-variant-numeric: tabular-nums; }
 th, td { padding: .2em .7em; text-align: right; border-bottom: 1px solid #eee; }
 th { border-bottom: 1px solid #999; } td:first-child, th:first-child { text-align: left; }
+section.machine { border-top: 2px solid #1f5fa8; margin-top: 2.5em; }
 footer { margin-top: 2em; color: #777; font-size: .85em; }
 @media print { body { margin: 0; max-width: none; font-size: 10pt; } section { break-inside: avoid; } }
 </style>
 )";
 
-std::string Cell(const std::string& text) {
-    return "<td>" + text + "</td>";
+// A table's cells as HTML: escaped, a dash where a figure has no value.
+Table Escaped(Table table) {
+    for (std::string& cell : table.header) {
+        cell = EscapeHtml(cell);
+    }
+    for (std::vector<std::string>& row : table.rows) {
+        for (std::string& cell : row) {
+            cell = cell.empty() ? "&ndash;" : EscapeHtml(cell);
+        }
+    }
+    return table;
 }
 
-std::string Or(const std::optional<double>& value, std::string (*format)(double)) {
-    return value ? format(*value) : "&ndash;";
+// A table whose cells are HTML already.
+std::string HtmlTable(const char* id, const Table& table) {
+    std::string html = std::string("<table id=\"") + id + "\"><thead><tr>";
+    for (const std::string& cell : table.header) {
+        html += "<th>" + cell + "</th>";
+    }
+    html += "</tr></thead><tbody>\n";
+    for (const std::vector<std::string>& row : table.rows) {
+        html += "<tr>";
+        for (const std::string& cell : row) {
+            html += "<td>" + cell + "</td>";
+        }
+        html += "</tr>\n";
+    }
+    return html + "</tbody></table>";
 }
 
-std::string Drain(double value) {
-    return FormatFixed(value, 1);
-}
-
-std::string Duration(double value) {
-    return FormatDuration(value);
-}
-
-void WriteSessions(FILE* out, const LogSummary& summary) {
-    fprintf(out, "<section><h2>Sessions on battery</h2>\n");
+std::string Sessions(const LogSummary& summary) {
+    std::string html = "<section><h2>Sessions on battery</h2>\n";
     if (summary.SessionCount() > static_cast<int64_t>(summary.Sessions().size())) {
-        fprintf(
-            out,
-            "<p>The latest %zu of %lld sessions; <code>--format=csv</code> lists them all.</p>\n",
-            summary.Sessions().size(), static_cast<long long>(summary.SessionCount()));
+        html += "<p>The latest " + std::to_string(summary.Sessions().size()) + " of " +
+                std::to_string(summary.SessionCount()) +
+                " sessions; <code>--format=csv</code> lists them all.</p>\n";
     }
-    fprintf(
-        out,
-        "<table id=\"sessions\"><thead><tr><th>Start</th><th>End</th><th>Length</th><th>From</th>"
-        "<th>To</th><th>Drain %%/h</th><th>Full runtime</th><th>Estimates</th><th>Ended</th></tr>"
-        "</thead><tbody>\n");
-    for (const Session& session : summary.Sessions()) {
-        std::string row =
-            Cell(FormatMinute(session.start.shown)) + Cell(FormatMinute(session.end.shown)) +
-            Cell(FormatDuration(static_cast<double>(session.seconds))) +
-            Cell(session.fromPercent < 0 ? "&ndash;" : std::to_string(session.fromPercent) + "%") +
-            Cell(session.toPercent < 0 ? "&ndash;" : std::to_string(session.toPercent) + "%") +
-            Cell(Or(session.percentPerHour, Drain)) +
-            Cell(Or(session.fullRuntimeSeconds, Duration)) +
-            Cell(Or(session.estimateErrorPercent, FormatError)) +
-            Cell(session.endedOnMains ? "ac" : "cut");
-        fprintf(out, "<tr>%s</tr>\n", row.c_str());
-    }
-    fprintf(out, "</tbody></table></section>\n");
+    Table table = SessionTable(summary);
+    table.header[6] = "Drain %/h";
+    table.header[7] = "Full runtime";
+    return html + HtmlTable("sessions", Escaped(table)) + "</section>\n";
 }
 
-void WriteTrend(FILE* out, const LogSummary& summary) {
-    Trend trend = MakeTrend(summary.Sessions(), 14);
+std::string TrendSection(const LogSummary& summary) {
+    Trend trend = MakeTrend(summary.DrainPeriods(), 14);
     if (trend.rows.empty()) {
-        return;
+        return "";
     }
-    fprintf(
-        out,
-        "<section><h2>Trend</h2>\n<p>The median over the sessions of each %s whose charge fell by "
-        "2 points or more.</p>\n<table id=\"trend\"><thead><tr><th>%s</th><th>Sessions</th>"
-        "<th>Drain %%/h</th><th>Full runtime</th></tr></thead><tbody>\n",
-        trend.byWeek ? "week" : "day", trend.byWeek ? "Week of" : "Day");
-    for (const TrendRow& row : trend.rows) {
-        fprintf(out, "<tr><td>%s</td><td>%d</td><td>%s</td><td>%s</td></tr>\n",
-                FormatIsoDate(row.firstDay).c_str(), row.sessions,
-                FormatFixed(row.percentPerHour, 1).c_str(),
-                FormatDuration(row.fullRuntimeSeconds).c_str());
+    Table table = TrendTable(trend);
+    table.header[2] = "Drain %/h";
+    table.header[3] = "Full runtime";
+    return "<section><h2>Trend</h2>\n<p>" + EscapeHtml(MedianLine(summary)) +
+           " Each " + (trend.byWeek ? "week" : "day") +
+           ": the charge the sessions begun then lost while awake, over their time awake (only "
+           "sessions that drained 2 points or more).</p>\n" +
+           HtmlTable("trend", Escaped(table)) + "</section>\n";
+}
+
+// The figures, charts and tables of one machine.
+std::string MachineBody(const LogSummary& summary, const std::string& names) {
+    std::string html = "<p class=\"lead\">From " + FormatMinute(summary.First().shown) + " to " +
+                       FormatMinute(summary.Last().shown) + ", read from " + names + ".</p>\n<dl>\n";
+    double span = static_cast<double>(summary.Last().elapsed - summary.First().elapsed);
+    html += "<dt>Span</dt><dd>" + FormatDuration(span, true) + ", " +
+            FormatCount(summary.Reports(), "report") + " in " + FormatCount(summary.Runs(), "run") +
+            "</dd>\n";
+    html += "<dt>On battery</dt><dd>" +
+            FormatDuration(static_cast<double>(summary.BatterySeconds()), true) + " in " +
+            FormatCount(summary.SessionCount(), "session") + "</dd>\n";
+    if (summary.AsleepSeconds() > 0) {
+        html += "<dt>Asleep on battery</dt><dd>" +
+                FormatDuration(static_cast<double>(summary.AsleepSeconds()), true) + "</dd>\n";
     }
-    fprintf(out, "</tbody></table></section>\n");
+    html += "<dt>On mains</dt><dd>" +
+            FormatDuration(static_cast<double>(summary.MainsSeconds()), true) + "</dd>\n</dl>\n";
+    html += "<section><h2>Charge</h2>\n<p class=\"key\"><span style=\"background:#1f5fa8\"></span>"
+            "charge<span style=\"background:#dcefd5\"></span>on mains<span "
+            "style=\"background:#e08a1e\"></span>sessions on battery</p>\n" +
+            ChargeChart(summary) + "\n</section>\n";
+    html += "<section><h2>Remaining time shown and borne out</h2>\n<p>Each remaining time a "
+            "report showed, against how long the charge lasted at the pace of its session, "
+            "awake. Above the diagonal, the time shown was too long.</p>\n" +
+            EstimateChart(summary) + "\n</section>\n";
+    html += "<section><h2>Drain per day</h2>\n<p>Charge lost on battery while awake, in percent "
+            "per hour awake, over the sessions begun that day that drained 2 points or more "
+            "(each week, over more than 400 days).</p>\n" +
+            DrainChart(summary) + "\n</section>\n";
+    if (summary.SessionCount() == 0) {
+        return html + "<p>No sessions on battery.</p>\n";
+    }
+    return html + TrendSection(summary) + Sessions(summary);
+}
+
+// Element ids made unique within the page: "charge-chart" becomes
+// "charge-chart-3" in the third machine's section.
+std::string Numbered(std::string html, size_t number) {
+    for (const char* id : {"charge-chart", "estimate-chart", "drain-chart", "trend", "sessions"}) {
+        std::string from = std::string("id=\"") + id + "\"";
+        std::string to = std::string("id=\"") + id + "-" + std::to_string(number) + "\"";
+        for (size_t at = html.find(from); at != std::string::npos; at = html.find(from, at)) {
+            html.replace(at, from.size(), to);
+        }
+    }
+    return html;
 }
 
 }  // namespace
@@ -118,54 +163,38 @@ std::string EscapeHtml(const std::string& text) {
     return escaped;
 }
 
-void WriteHtmlPage(FILE* out, const LogSummary& summary, const std::vector<std::string>& sources) {
+void WriteHtmlPage(FILE* out, const std::vector<const MachineLog*>& machines,
+                   const std::vector<std::string>& sources, const std::string& empty) {
     std::string names;
     for (const std::string& source : sources) {
-        names +=
-            (names.empty() ? "" : ", ") + EscapeHtml(source == "-" ? "standard input" : source);
+        names += (names.empty() ? "" : ", ") + EscapeHtml(source);
     }
     fprintf(out,
             "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
             "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
             "<title>Battery report</title>\n%s</head><body>\n<h1>Battery report</h1>\n",
             kStyle);
-    if (summary.Reports() == 0) {
-        fprintf(out, "<p class=\"lead\">No Tolvane reports in %s.</p>\n</body></html>\n",
-                names.c_str());
+    if (machines.empty()) {
+        fprintf(out, "<p class=\"lead\">%s</p>\n</body></html>\n", EscapeHtml(empty).c_str());
         return;
     }
-    fprintf(out, "<p class=\"lead\">From %s to %s, read from %s.</p>\n<dl>\n",
-            FormatMinute(summary.First().shown).c_str(), FormatMinute(summary.Last().shown).c_str(),
-            names.c_str());
-    double span = static_cast<double>(summary.Last().elapsed - summary.First().elapsed);
-    fprintf(out, "<dt>Span</dt><dd>%s, %s in %s</dd>\n", FormatDuration(span, true).c_str(),
-            FormatCount(summary.Reports(), "report").c_str(),
-            FormatCount(summary.Runs(), "run").c_str());
-    fprintf(out, "<dt>On battery</dt><dd>%s in %s</dd>\n<dt>On mains</dt><dd>%s</dd>\n</dl>\n",
-            FormatDuration(static_cast<double>(summary.BatterySeconds()), true).c_str(),
-            FormatCount(summary.SessionCount(), "session").c_str(),
-            FormatDuration(static_cast<double>(summary.MainsSeconds()), true).c_str());
-    fprintf(out,
-            "<section><h2>Charge</h2>\n<p class=\"key\"><span "
-            "style=\"background:#1f5fa8\"></span>charge"
-            "<span style=\"background:#dcefd5\"></span>on mains<span "
-            "style=\"background:#e08a1e\"></span>"
-            "sessions on battery</p>\n%s\n</section>\n",
-            ChargeChart(summary).c_str());
-    fprintf(out,
-            "<section><h2>Remaining time shown and borne out</h2>\n<p>Each remaining time a report "
-            "showed, "
-            "against how long the charge lasted at the pace of its session. Above the diagonal, "
-            "the time "
-            "shown was too long.</p>\n%s\n</section>\n",
-            EstimateChart(summary).c_str());
-    fprintf(
-        out,
-        "<section><h2>Drain per day</h2>\n<p>Charge lost on battery, in percent per hour on "
-        "battery, over "
-        "the sessions begun that day (each week, over more than 400 days).</p>\n%s\n</section>\n",
-        DrainChart(summary).c_str());
-    WriteTrend(out, summary);
-    WriteSessions(out, summary);
+    if (machines.size() == 1) {
+        fputs(MachineBody(machines[0]->Summary(), names).c_str(), out);
+    } else {
+        FleetTable fleet = MakeFleetTable(machines);
+        Table table = Escaped(fleet.table);
+        for (size_t row = 0; row < fleet.order.size(); row++) {
+            std::string& host = table.rows[row][0];
+            host = "<a href=\"#machine-" + std::to_string(fleet.order[row] + 1) + "\">" + host +
+                   "</a> " + WeeklyDrainSvg(machines[fleet.order[row]]->Summary());
+        }
+        fprintf(out, "<p class=\"lead\">%s Read from %s.</p>\n%s\n",
+                EscapeHtml(fleet.caption).c_str(), names.c_str(), HtmlTable("fleet", table).c_str());
+        for (size_t index = 0; index < machines.size(); index++) {
+            fprintf(out, "<section class=\"machine\" id=\"machine-%zu\"><h2>%s</h2>\n%s</section>\n",
+                    index + 1, EscapeHtml(machines[index]->Host()).c_str(),
+                    Numbered(MachineBody(machines[index]->Summary(), names), index + 1).c_str());
+        }
+    }
     fprintf(out, "<footer>Made by tolvane-report %s.</footer>\n</body></html>\n", TOLVANE_VERSION);
 }

@@ -1,5 +1,7 @@
 // One self-contained HTML page: summary, charts as inline SVG, the trend
-// and the sessions. No script, nothing fetched from elsewhere, printable.
+// and the sessions; for several machines, the fleet table first and each
+// machine's section below it. No script, nothing fetched from elsewhere,
+// printable.
 #ifndef TOLVANE_REPORT_HTML_PAGE_H
 #define TOLVANE_REPORT_HTML_PAGE_H
 
@@ -8,10 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "report/log_summary.h"
+#include "report/machine_log.h"
 
-// `sources`: the names of the files read ("-" for standard input).
-void WriteHtmlPage(FILE* out, const LogSummary& summary, const std::vector<std::string>& sources);
+// `sources`: the names of the files read, as messages call them;
+// `empty`: what to say where no machine has a report.
+void WriteHtmlPage(FILE* out, const std::vector<const MachineLog*>& machines,
+                   const std::vector<std::string>& sources, const std::string& empty);
 
 // Text made safe to place in HTML.
 std::string EscapeHtml(const std::string& text);

@@ -13,7 +13,7 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-// "MM/DD/YY HH:MM:SS", the year taken as 20YY.
+// "MM/DD/YY HH:MM:SS"; YY from 69 on is 19YY, below 20YY (POSIX %y).
 bool ParseStamp(std::string_view text, CivilTime* time) {
     int month, day, year;
     if (text.size() < 17 || text[2] != '/' || text[5] != '/' || text[8] != ' ' || text[11] != ':' ||
@@ -22,7 +22,7 @@ bool ParseStamp(std::string_view text, CivilTime* time) {
         !ReadDigits(text, 12, 2, &time->minute) || !ReadDigits(text, 15, 2, &time->second)) {
         return false;
     }
-    time->year = 2000 + year;
+    time->year = (year >= 69 ? 1900 : 2000) + year;
     time->month = month;
     time->day = day;
     return IsValidDate(time->year, month, day) && time->hour < 24 && time->minute < 60 &&
@@ -88,6 +88,11 @@ std::string_view SplitIdentifier(std::string_view rest, JournalPrefix* prefix) {
     std::string_view who = rest.substr(0, colon);
     size_t space = who.rfind(' ');
     std::string_view ident = space == std::string_view::npos ? who : who.substr(space + 1);
+    if (space != std::string_view::npos) {
+        std::string_view host = who.substr(0, space);
+        size_t before = host.rfind(' ');
+        prefix->host = before == std::string_view::npos ? host : host.substr(before + 1);
+    }
     size_t bracket = ident.find('[');
     if (bracket != std::string_view::npos && ident.back() == ']') {
         prefix->pid = ident.substr(bracket + 1, ident.size() - bracket - 2);
@@ -140,19 +145,63 @@ size_t ParseIsoPrefix(std::string_view line, JournalPrefix* prefix) {
     return at + 1;
 }
 
-// "Mmm DD HH:MM:SS " of journalctl's default output.
+// The digits of a fraction of a second at line[at...], then the space.
+size_t SkipFraction(std::string_view line, size_t at) {
+    if (at < line.size() && line[at] == '.') {
+        do {
+            at++;
+        } while (at < line.size() && line[at] >= '0' && line[at] <= '9');
+    }
+    return at < line.size() && line[at] == ' ' ? at + 1 : 0;
+}
+
+// "Mmm DD HH:MM:SS[.ffffff] " of journalctl's default output (and of
+// -o short-precise).
 size_t ParseClassicPrefix(std::string_view line) {
     static const std::string_view kMonths = "JanFebMarAprMayJunJulAugSepOctNovDec";
     int value;
     if (line.size() < 16 || line[3] != ' ' || line[6] != ' ' || line[9] != ':' || line[12] != ':' ||
-        line[15] != ' ' || kMonths.find(line.substr(0, 3)) == std::string_view::npos ||
+        kMonths.find(line.substr(0, 3)) == std::string_view::npos ||
         kMonths.find(line.substr(0, 3)) % 3 != 0 ||
         (!ReadDigits(line, 4, 2, &value) && !(line[4] == ' ' && ReadDigits(line, 5, 1, &value))) ||
         !ReadDigits(line, 7, 2, &value) || !ReadDigits(line, 10, 2, &value) ||
         !ReadDigits(line, 13, 2, &value)) {
         return 0;
     }
-    return 16;
+    return SkipFraction(line, 15);
+}
+
+// "Www YYYY-MM-DD HH:MM:SS ZONE " of -o short-full.
+size_t ParseFullPrefix(std::string_view line) {
+    static const std::string_view kDays = "MonTueWedThuFriSatSun";
+    int value;
+    if (line.size() < 25 || line[3] != ' ' || line[8] != '-' || line[11] != '-' ||
+        line[14] != ' ' || line[17] != ':' || line[20] != ':' || line[23] != ' ' ||
+        kDays.find(line.substr(0, 3)) == std::string_view::npos ||
+        kDays.find(line.substr(0, 3)) % 3 != 0 || !ReadDigits(line, 4, 4, &value) ||
+        !ReadDigits(line, 9, 2, &value) || !ReadDigits(line, 12, 2, &value) ||
+        !ReadDigits(line, 15, 2, &value) || !ReadDigits(line, 18, 2, &value) ||
+        !ReadDigits(line, 21, 2, &value)) {
+        return 0;
+    }
+    size_t zoneEnd = line.find(' ', 24);
+    return zoneEnd == std::string_view::npos || zoneEnd == 24 ? 0 : zoneEnd + 1;
+}
+
+// "SSSSSSSSSS[.ffffff] " of -o short-unix: at least nine digits, so that
+// no other line's number is taken for a time.
+size_t ParseUnixPrefix(std::string_view line, JournalPrefix* prefix) {
+    size_t at = 0;
+    int64_t seconds = 0;
+    while (at < line.size() && at < 12 && line[at] >= '0' && line[at] <= '9') {
+        seconds = seconds * 10 + (line[at++] - '0');
+    }
+    size_t length = at >= 9 && at <= 11 ? SkipFraction(line, at) : 0;
+    if (length != 0) {
+        prefix->hasUnixTime = true;
+        prefix->unixTime = seconds;
+    }
+    return length;
 }
 
 }  // namespace
@@ -194,14 +243,15 @@ std::string_view SplitJournalPrefix(std::string_view line, JournalPrefix* prefix
     *prefix = JournalPrefix();
     size_t length = 0;
     if (!line.empty() && line[0] >= '0' && line[0] <= '9') {
-        length = ParseIsoPrefix(line, prefix);
-    } else if (!line.empty() && line[0] >= 'A' && line[0] <= 'S') {
-        length = ParseClassicPrefix(line);
+        length = line.size() > 4 && line[4] == '-' ? ParseIsoPrefix(line, prefix)
+                                                   : ParseUnixPrefix(line, prefix);
+    } else if (!line.empty() && line[0] >= 'A' && line[0] <= 'W') {
+        length = line.size() > 8 && line[8] == '-' ? ParseFullPrefix(line)
+                                                   : ParseClassicPrefix(line);
     }
     if (length == 0) {
         *prefix = JournalPrefix();
         return line;
     }
-    prefix->present = true;
     return SplitIdentifier(line.substr(length), prefix);
 }

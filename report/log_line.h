@@ -1,6 +1,7 @@
 // One line of a Tolvane log, taken apart: what kind of line it is and what
 // it says. Lines come as the monitor wrote them, or with the prefix that
-// journalctl puts in front (-o short-iso, -o short); see SplitJournalPrefix.
+// journalctl puts in front (-o short-iso, short, short-precise, short-full,
+// short-unix); see SplitJournalPrefix.
 #ifndef TOLVANE_REPORT_LOG_LINE_H
 #define TOLVANE_REPORT_LOG_LINE_H
 
@@ -21,7 +22,8 @@ enum class LineKind {
 
 struct ParsedLine {
     LineKind kind = LineKind::Other;
-    // Status lines: the stamp (the year is 20YY), the power source and the
+    // Status lines: the stamp (YY is 19YY from 69 on, else 20YY, as
+    // strptime's %y reads it), the power source and the
     // charge in percent; -1 where the line shows none ("??%", "Status:
     // Unknown") or one above 100, which is no percentage to trust.
     CivilTime stamp;
@@ -36,20 +38,24 @@ struct ParsedLine {
 ParsedLine ParseMessage(std::string_view message);
 
 struct JournalPrefix {
-    bool present = false;
     bool fromTolvane = true;  // the identifier is "tolvane"; always true without a prefix
     bool hasTime = false;     // -o short-iso: the journal's own local time and UTC offset
     CivilTime time;
     int offsetMinutes = 0;
+    bool hasUnixTime = false;  // -o short-unix: the journal's time in seconds since 1970, UTC
+    int64_t unixTime = 0;
+    std::string_view host;  // the machine; empty without a prefix
     std::string_view pid;
 };
 
 // Splits what journalctl puts in front of a message off the line:
 // "2026-12-09T08:30:00+0100 host tolvane[812]: " (short-iso, the offset
-// also as +01:00, with or without fractions of a second and the host) or
-// "Dec 09 08:30:00 host tolvane[812]: " (short, whose time has no year and
-// is not used). Returns the message; a line without a prefix is returned
-// whole.
+// also as +01:00, with or without fractions of a second and the host),
+// "1765265400.123456 host tolvane[812]: " (short-unix), or
+// "Dec 09 08:30:00[.123456] host tolvane[812]: " (short, short-precise) and
+// "Wed 2026-12-09 08:30:00 CET host tolvane[812]: " (short-full), whose
+// local times are not used: the report's own stamp says as much. Returns
+// the message; a line without a prefix is returned whole.
 std::string_view SplitJournalPrefix(std::string_view line, JournalPrefix* prefix);
 
 #endif

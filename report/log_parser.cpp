@@ -2,7 +2,118 @@
 
 #include <string.h>
 
-LogParser::LogParser(LogListener* listener, DateRange range) : listener_(listener), range_(range) {}
+#include <algorithm>
+
+#include "report/formatting.h"
+#include "report/monitor_processes.h"
+
+namespace {
+
+// No step between two reports counts for more than this, and no machine's
+// log for more than kMaxElapsed, however its years are made up.
+const int64_t kMaxStep = int64_t{1} << 32;
+const int64_t kMaxElapsed = int64_t{1} << 60;
+// A file whose first report comes this much before the end of the one
+// read before it is out of order (a clock set back does less).
+const int64_t kOutOfOrder = 600;
+
+}  // namespace
+
+// A machine as the parser follows it: its processes, its clock, and the
+// --since and --until in front of its log.
+struct LogParser::Machine : ReportSink {
+    Machine(LogParser* parser, std::string host, CsvWriter* csv)
+        : parser(parser), log(std::move(host), csv), processes(this) {}
+
+    void OnReport(const Report& report) override {
+        Report timed = report;
+        if (hasClock && report.time.instant > lastInstant) {
+            elapsed = std::min(kMaxElapsed, elapsed + std::min(kMaxStep, report.time.instant - lastInstant));
+        }
+        hasClock = true;
+        lastInstant = report.time.instant;
+        timed.time.elapsed = elapsed;
+        int64_t day = DayOf(report.time.shown);
+        parser->firstDaySeen_ = std::min(parser->firstDaySeen_, day);
+        parser->lastDaySeen_ = std::max(parser->lastDaySeen_, day);
+        if (day < parser->range_.firstDay || day > parser->range_.lastDay) {
+            OnRunEnd();  // outside the dates asked for: what came before ends there
+            return;
+        }
+        runOpen = true;
+        log.OnReport(timed);
+    }
+    void OnRunEnd() override {
+        if (runOpen) {
+            runOpen = false;
+            log.OnRunEnd();
+        }
+    }
+
+    LogParser* parser;
+    MachineLog log;
+    MonitorProcesses processes;
+    bool runOpen = false;
+    bool hasClock = false;
+    int64_t lastInstant = 0;  // of the last report handed on
+    int64_t elapsed = 0;
+    bool seen = false;  // a status line was read
+    int64_t lastSeen = 0;  // its instant
+    size_t file = 0;
+};
+
+LogParser::LogParser(DateRange range, std::vector<std::string> hosts, CsvWriter* csv)
+    : range_(range), hosts_(std::move(hosts)), csv_(csv) {}
+
+LogParser::~LogParser() = default;
+
+void LogParser::StartFile(std::string name) {
+    files_.push_back(std::move(name));
+}
+
+LogParser::Machine* LogParser::MachineFor(std::string_view host) {
+    if (lastMachine_ && lastMachine_->log.Host() == host) {
+        return lastMachine_;
+    }
+    std::string name(host);
+    auto found = byHost_.find(name);
+    if (found != byHost_.end()) {
+        return lastMachine_ = found->second;
+    }
+    if (!hosts_.empty() && std::find(hosts_.begin(), hosts_.end(), name) == hosts_.end()) {
+        return nullptr;
+    }
+    machines_.push_back(std::make_unique<Machine>(this, name, csv_));
+    return lastMachine_ = byHost_[name] = machines_.back().get();
+}
+
+LogTime LogParser::TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, Machine* machine) {
+    LogTime time;
+    time.shown = stamp;
+    if (prefix.hasTime) {
+        time.shown = prefix.time;
+        time.hasOffset = true;
+        time.offsetMinutes = prefix.offsetMinutes;
+        time.instant = SecondsOf(prefix.time) - prefix.offsetMinutes * 60;
+    } else if (prefix.hasUnixTime) {
+        time.instant = prefix.unixTime;
+    } else {
+        time.instant = zone_.ToUtc(SecondsOf(stamp), machine->seen ? machine->lastSeen : INT64_MIN);
+    }
+    size_t file = files_.empty() ? 0 : files_.size() - 1;
+    if (machine->seen && machine->file != file && time.instant < machine->lastSeen - kOutOfOrder &&
+        problem_.empty()) {
+        problem_ = files_[file] + ": its reports begin at " + FormatMinute(time.shown) +
+                   ", before the end of " + files_[machine->file] + " (" +
+                   FormatMinute(CivilFromSeconds(machine->lastSeen + (time.hasOffset ? time.offsetMinutes * 60 : 0))) +
+                   "): give the files oldest first, as in: tolvane-report " + files_[file] + " " +
+                   files_[machine->file];
+    }
+    machine->seen = true;
+    machine->lastSeen = time.instant;
+    machine->file = file;
+    return time;
+}
 
 void LogParser::Line(std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
@@ -11,37 +122,32 @@ void LogParser::Line(std::string_view line) {
     JournalPrefix prefix;
     std::string_view message = SplitJournalPrefix(line, &prefix);
     if (!prefix.fromTolvane) {
-        return;  // another unit's line in the journal
-    }
-    if (!prefix.pid.empty() && prefix.pid != pid_) {
-        // A new process: the monitor was started again.
-        if (!pid_.empty()) {
-            Flush();
-            EndRun();
-        }
-        pid_ = prefix.pid;
+        return;  // another program's line in the journal
     }
     ParsedLine parsed = ParseMessage(message);
+    if (parsed.kind == LineKind::Other) {
+        return;
+    }
+    sawLog_ = true;
+    Machine* machine = MachineFor(prefix.host);
+    if (!machine) {
+        return;  // not one of the hosts asked for
+    }
     switch (parsed.kind) {
-        case LineKind::Status:
-            Flush();
-            StartReport(prefix, parsed);
+        case LineKind::Status: {
+            Report report;
+            report.time = TimeOf(prefix, parsed.stamp, machine);
+            report.source = parsed.source;
+            report.charge = parsed.charge;
+            machine->processes.Status(prefix.pid, report);
             break;
+        }
         case LineKind::Remaining:
-            // Only right after its status line; a negative time is no time.
-            if (hasPending_ && pending_.remaining < 0 && pending_.fullLife < 0 &&
-                parsed.seconds >= 0) {
-                pending_.remaining = parsed.seconds;
-            }
-            break;
         case LineKind::FullLife:
-            if (hasPending_ && pending_.fullLife < 0 && parsed.seconds >= 0) {
-                pending_.fullLife = parsed.seconds;
-            }
+            machine->processes.Times(prefix.pid, parsed.kind, parsed.seconds);
             break;
         case LineKind::RunBoundary:
-            Flush();
-            EndRun();
+            machine->processes.Boundary(prefix.pid, message.substr(0, 3) == "APM");
             break;
         case LineKind::Other:
             break;
@@ -49,53 +155,19 @@ void LogParser::Line(std::string_view line) {
 }
 
 void LogParser::Finish() {
-    Flush();
-    EndRun();
+    for (const std::unique_ptr<Machine>& machine : machines_) {
+        machine->processes.Finish();
+    }
 }
 
-void LogParser::StartReport(const JournalPrefix& prefix, const ParsedLine& status) {
-    pending_ = Report();
-    LogTime& time = pending_.time;
-    int64_t clock;
-    if (prefix.hasTime) {
-        time.shown = prefix.time;
-        time.hasOffset = true;
-        time.offsetMinutes = prefix.offsetMinutes;
-        clock = SecondsOf(prefix.time) - prefix.offsetMinutes * 60;
-    } else {
-        time.shown = status.stamp;
-        clock = SecondsOf(status.stamp);
+std::vector<const MachineLog*> LogParser::Machines() const {
+    std::vector<const MachineLog*> logs;
+    for (const std::unique_ptr<Machine>& machine : machines_) {
+        if (machine->hasClock) {
+            logs.push_back(&machine->log);
+        }
     }
-    if (hasClock_ && clock > lastClock_) {
-        elapsed_ += clock - lastClock_;
-    }
-    hasClock_ = true;
-    lastClock_ = clock;
-    time.elapsed = elapsed_;
-    pending_.source = status.source;
-    pending_.charge = status.charge;
-    hasPending_ = true;
-}
-
-void LogParser::Flush() {
-    if (!hasPending_) {
-        return;
-    }
-    hasPending_ = false;
-    int64_t day = DayOf(pending_.time.shown);
-    if (day < range_.firstDay || day > range_.lastDay) {
-        EndRun();  // outside the dates asked for: what came before ends there
-        return;
-    }
-    runOpen_ = true;
-    listener_->OnReport(pending_);
-}
-
-void LogParser::EndRun() {
-    if (runOpen_) {
-        runOpen_ = false;
-        listener_->OnRunEnd();
-    }
+    return logs;
 }
 
 void LineSplitter::Feed(const char* data, size_t size) {

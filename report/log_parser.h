@@ -1,16 +1,25 @@
-// Turns the lines of a log into reports: a status line with the remaining
-// and full battery life lines that follow it, each with its time, handed
-// on whole; and the ends of runs.
+// Turns the lines of a log into each machine's reports: a status line with
+// the remaining and full battery life lines that follow it, each with its
+// time, handed on whole; and the ends of runs. A journal read from a
+// collector holds many machines, their lines interleaved: each host is a
+// machine of its own, with its own sessions; a log from tee is one.
 #ifndef TOLVANE_REPORT_LOG_PARSER_H
 #define TOLVANE_REPORT_LOG_PARSER_H
 
 #include <stdint.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "report/log_line.h"
 #include "report/log_types.h"
+#include "report/machine_log.h"
+#include "report/zone_clock.h"
+
+class CsvWriter;
 
 // The days a report may fall on (day numbers, see DaysFromCivil), both
 // included; by the date the log shows.
@@ -21,26 +30,44 @@ struct DateRange {
 
 class LogParser {
 public:
-    LogParser(LogListener* listener, DateRange range);
+    // `hosts`: only these machines (all where empty); `csv` may be null.
+    LogParser(DateRange range, std::vector<std::string> hosts, CsvWriter* csv);
+    ~LogParser();
+    // A new input file begins, `name` as messages should call it.
+    void StartFile(std::string name);
     // One line without its line feed; a CR before it is dropped.
     void Line(std::string_view line);
-    // The end of the input: hands on the last report and ends the run.
+    // The end of the input: hands on the last reports and ends the runs.
     void Finish();
 
-private:
-    void StartReport(const JournalPrefix& prefix, const ParsedLine& status);
-    void Flush();
-    void EndRun();
+    // The machines, in the order their first report came.
+    std::vector<const MachineLog*> Machines() const;
+    // Whether any line looked like the monitor's or the journal's.
+    bool SawLog() const { return sawLog_; }
+    // The first and last day of the reports read, --since and --until or
+    // not; empty (first > last) when there were none.
+    int64_t FirstDaySeen() const { return firstDaySeen_; }
+    int64_t LastDaySeen() const { return lastDaySeen_; }
+    // Why the input can't be read as one log (files given out of order), or "".
+    const std::string& Problem() const { return problem_; }
 
-    LogListener* listener_;
+private:
+    struct Machine;
+    Machine* MachineFor(std::string_view host);
+    LogTime TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, Machine* machine);
+
     DateRange range_;
-    Report pending_;
-    bool hasPending_ = false;
-    std::string pid_;
-    bool hasClock_ = false;
-    int64_t lastClock_ = 0;
-    int64_t elapsed_ = 0;
-    bool runOpen_ = false;  // a report of the present run has been handed on
+    std::vector<std::string> hosts_;
+    CsvWriter* csv_;
+    ZoneClock zone_;
+    std::vector<std::unique_ptr<Machine>> machines_;
+    std::unordered_map<std::string, Machine*> byHost_;
+    Machine* lastMachine_ = nullptr;
+    std::vector<std::string> files_;
+    bool sawLog_ = false;
+    int64_t firstDaySeen_ = INT64_MAX;
+    int64_t lastDaySeen_ = INT64_MIN;
+    std::string problem_;
 };
 
 // Splits a stream of bytes into lines for a LogParser. A line longer than

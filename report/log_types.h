@@ -1,6 +1,5 @@
-// What a log is read into: reports with their times, the sessions on
-// battery made from them, and the interface through which each stage hands
-// them to the next (parser, session tracker, outputs).
+// What a log is read into: reports with their times, and the sessions on
+// battery made from them.
 #ifndef TOLVANE_REPORT_LOG_TYPES_H
 #define TOLVANE_REPORT_LOG_TYPES_H
 
@@ -15,14 +14,16 @@ enum class PowerSource { Battery, Mains, Unknown };
 
 struct LogTime {
     // As the log shows it: the journal's local time where the journal gave
-    // one, else the report's own stamp.
+    // one with its offset, else the report's own stamp.
     CivilTime shown;
     bool hasOffset = false;  // the journal gave its UTC offset
     int offsetMinutes = 0;
-    // Seconds since the first report of the input, in the order of the log:
-    // a stamp earlier than the one before (a clock set back, the autumn
-    // change of daylight saving time) adds nothing, so no stretch of the
-    // log ever lasts less than nothing.
+    // Seconds since 1970, UTC: from the journal's offset or seconds, else
+    // the stamp read by the zone rules of the reader's zone.
+    int64_t instant = 0;
+    // Seconds since the machine's first report, in the order of the log: a
+    // time earlier than the one before (a clock set back) adds nothing, so
+    // no stretch of the log ever lasts less than nothing.
     int64_t elapsed = 0;
 };
 
@@ -40,30 +41,38 @@ struct EstimatePoint {
     double shownSeconds;
 };
 
+// A stretch of a session in which the machine slept (elapsed seconds).
+struct SleepGap {
+    int64_t from;
+    int64_t to;
+};
+
 // A stretch on battery: from its first report on battery to the next
 // report on mains, or to its last report on battery where the run or the
 // input ended first.
 struct Session {
     LogTime start;
     LogTime end;
-    int64_t seconds = 0;
-    int fromPercent = -1;  // the first and last charge shown on battery
+    int64_t seconds = 0;        // from start to end, asleep or not
+    int64_t asleepSeconds = 0;  // of which asleep
+    int fromPercent = -1;       // the first and last charge shown on battery
     int toPercent = -1;
     bool endedOnMains = false;  // "ac"; otherwise "cut"
+    // The charge lost while awake and the time awake it was lost in, over
+    // the span where the charge is known.
+    double awakeFall = 0;
+    double awakeSeconds = 0;
     std::optional<double> percentPerHour;
     std::optional<double> fullRuntimeSeconds;    // only where the charge fell by 2 points or more
     std::optional<double> estimateErrorPercent;  // the median error of the remaining times shown
     std::vector<EstimatePoint> estimates;
+    std::vector<SleepGap> sleeps;
 };
 
-class LogListener {
+// Where a session goes when it ends.
+class SessionSink {
 public:
-    virtual ~LogListener() = default;
-    virtual void OnReport(const Report& report) = 0;
-    // The run so far is over: a restart banner, a message the monitor ended
-    // with, a new process in the journal, the edge of the dates asked for,
-    // or the end of the input.
-    virtual void OnRunEnd() = 0;
+    virtual ~SessionSink() = default;
     virtual void OnSession(const Session& session) = 0;
 };
 

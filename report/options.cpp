@@ -16,12 +16,15 @@ const char* const kUsage =
     "                   --format is given too\n"
     "  --since=DATE     only reports from DATE (YYYY-MM-DD) on\n"
     "  --until=DATE     only reports up to the end of DATE\n"
+    "  --host=NAME      only the machine NAME of a journal that holds several\n"
+    "                   (may be given more than once)\n"
     "  --help           show this help and exit\n"
     "  --version        show the version and exit\n"
     "\n"
     "A log is the monitor's output as saved with tee (LF or CR LF, several runs\n"
-    "appended), or its journal: journalctl --user -u tolvane -o short-iso\n"
-    "(or -o cat).\n"
+    "appended), or its journal: journalctl --user -u tolvane -o short-iso (or\n"
+    "short, short-precise, short-full, short-unix, cat); a journal collected from\n"
+    "many machines gives each machine its own sessions, and a fleet table first.\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 a bad option.\n";
 
 namespace {
@@ -83,6 +86,11 @@ std::string ParseOptions(int argc, char** argv, Options* options) {
             }
             options->html = true;
             options->htmlPath = value;
+        } else if (TakeValue("--host", argc, argv, &i, &value, &problem)) {
+            if (!problem.empty() || value.empty()) {
+                return problem.empty() ? "option '--host' needs a host name" : problem;
+            }
+            options->hosts.push_back(value);
         } else if (TakeValue("--since", argc, argv, &i, &value, &problem)) {
             problem =
                 problem.empty() ? ParseDay("--since", value, &options->range.firstDay) : problem;

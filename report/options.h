@@ -15,6 +15,7 @@ struct Options {
     bool html = false;
     std::string htmlPath;  // "-" for standard output
     DateRange range;
+    std::vector<std::string> hosts;  // --host: only these machines
     std::vector<std::string> files;  // none: standard input
     bool help = false;
     bool version = false;

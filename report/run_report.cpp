@@ -11,36 +11,11 @@
 #include "report/csv_output.h"
 #include "report/html_page.h"
 #include "report/log_parser.h"
-#include "report/log_summary.h"
 #include "report/options.h"
-#include "report/sessions.h"
+#include "report/machine_log.h"
 #include "report/text_output.h"
 
 namespace {
-
-// Hands everything on to each of several listeners.
-class Listeners : public LogListener {
-public:
-    void Add(LogListener* listener) { listeners_.push_back(listener); }
-    void OnReport(const Report& report) override {
-        for (LogListener* listener : listeners_) {
-            listener->OnReport(report);
-        }
-    }
-    void OnRunEnd() override {
-        for (LogListener* listener : listeners_) {
-            listener->OnRunEnd();
-        }
-    }
-    void OnSession(const Session& session) override {
-        for (LogListener* listener : listeners_) {
-            listener->OnSession(session);
-        }
-    }
-
-private:
-    std::vector<LogListener*> listeners_;
-};
 
 struct Input {
     std::string name;
@@ -75,7 +50,8 @@ bool OpenInputs(const std::vector<std::string>& names, FILE* in, std::vector<Inp
     return true;
 }
 
-bool ReadInput(const Input& input, LineSplitter* splitter, FILE* err) {
+bool ReadInput(const Input& input, LogParser* parser, LineSplitter* splitter, FILE* err) {
+    parser->StartFile(input.name == "-" ? "standard input" : input.name);
     static char buffer[1 << 16];
     size_t count;
     while ((count = fread(buffer, 1, sizeof buffer, input.file)) > 0) {
@@ -89,14 +65,39 @@ bool ReadInput(const Input& input, LineSplitter* splitter, FILE* err) {
     return true;
 }
 
-bool WriteHtml(const std::string& path, const LogSummary& summary,
-               const std::vector<std::string>& sources, FILE* out, FILE* err) {
+// What the summary says where no machine has a report to show.
+std::string NothingToShow(const LogParser& parser, const Options& options) {
+    if (!parser.SawLog()) {
+        return "No line of the input looks like a Tolvane log. tolvane-report reads the "
+               "monitor's output as saved with tee, and the journal as journalctl prints it "
+               "(-o short-iso, short, short-precise, short-full, short-unix or cat).";
+    }
+    if (parser.FirstDaySeen() <= parser.LastDaySeen() &&
+        (options.range.firstDay != INT64_MIN || options.range.lastDay != INT64_MAX)) {
+        return "No reports from " +
+               (options.range.firstDay == INT64_MIN ? std::string("the start")
+                                                    : FormatIsoDate(options.range.firstDay)) +
+               " to " +
+               (options.range.lastDay == INT64_MAX ? std::string("the end")
+                                                   : FormatIsoDate(options.range.lastDay)) +
+               "; the log's reports run from " + FormatIsoDate(parser.FirstDaySeen()) + " to " +
+               FormatIsoDate(parser.LastDaySeen()) + ".";
+    }
+    if (!options.hosts.empty()) {
+        return "No reports from the hosts asked for with --host.";
+    }
+    return "No Tolvane reports in the log.";
+}
+
+bool WriteHtml(const std::string& path, const std::vector<const MachineLog*>& machines,
+               const std::vector<std::string>& sources, const std::string& empty, FILE* out,
+               FILE* err) {
     FILE* file = path == "-" ? out : fopen(path.c_str(), "wb");
     if (!file) {
         fprintf(err, "tolvane-report: %s: %s\n", path.c_str(), strerror(errno));
         return false;
     }
-    WriteHtmlPage(file, summary, sources);
+    WriteHtmlPage(file, machines, sources, empty);
     bool written =
         file == out ? fflush(file) == 0 && !ferror(file) : !ferror(file) && fclose(file) == 0;
     if (!written) {
@@ -132,22 +133,15 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
 
     bool text = options.format == OutputFormat::Text && (!options.html || options.formatGiven);
     bool csv = options.format == OutputFormat::Csv;
-    LogSummary summary;
     std::unique_ptr<CsvWriter> csvWriter;
-    Listeners outputs;
     if (csv) {
         csvWriter = std::make_unique<CsvWriter>(out);
-        outputs.Add(csvWriter.get());
     }
-    if (text || options.html) {
-        outputs.Add(&summary);
-    }
-    SessionTracker sessions(&outputs);
-    LogParser parser(&sessions, options.range);
+    LogParser parser(options.range, options.hosts, csvWriter.get());
     LineSplitter splitter(&parser);
     bool read = true;
     for (const Input& input : inputs) {
-        read = read && ReadInput(input, &splitter, err);
+        read = read && ReadInput(input, &parser, &splitter, err);
         if (input.file != in) {
             fclose(input.file);
         }
@@ -155,12 +149,33 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     if (!read) {
         return 1;
     }
+    if (!parser.Problem().empty()) {
+        fprintf(err, "tolvane-report: %s\n", parser.Problem().c_str());
+        return 1;
+    }
     parser.Finish();
 
-    if (text) {
-        WriteTextSummary(out, summary);
+    std::vector<const MachineLog*> machines;
+    for (const MachineLog* machine : parser.Machines()) {
+        if (machine->Summary().Reports() > 0) {
+            machines.push_back(machine);
+        }
     }
-    if (options.html && !WriteHtml(options.htmlPath, summary, options.files, out, err)) {
+    std::string empty = machines.empty() ? NothingToShow(parser, options) : "";
+    if (text) {
+        if (machines.empty()) {
+            fprintf(out, "%s\n", empty.c_str());
+        } else if (machines.size() == 1) {
+            WriteTextSummary(out, machines[0]->Summary());
+        } else {
+            WriteFleetText(out, machines);
+        }
+    }
+    std::vector<std::string> sources;
+    for (const std::string& file : options.files) {
+        sources.push_back(file == "-" ? "standard input" : file);
+    }
+    if (options.html && !WriteHtml(options.htmlPath, machines, sources, empty, out, err)) {
         return 1;
     }
     if (fflush(out) != 0 || ferror(out)) {

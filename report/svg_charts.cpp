@@ -4,8 +4,7 @@
 
 #include <algorithm>
 
-#include "report/csv_output.h"
-#include "report/text_output.h"
+#include "report/formatting.h"
 
 namespace {
 
@@ -199,15 +198,15 @@ std::string EstimateChart(const LogSummary& summary) {
 }
 
 std::string DrainChart(const LogSummary& summary) {
-    std::map<int64_t, DayDrain> groups = summary.DrainByDay();
+    std::map<int64_t, DrainPeriod> groups = summary.DrainPeriods();
     if (groups.empty()) {
         return "<p id=\"drain-chart\">No sessions on battery.</p>";
     }
     bool byWeek = groups.rbegin()->first - groups.begin()->first > 400;
     if (byWeek) {
-        std::map<int64_t, DayDrain> weeks;
+        std::map<int64_t, DrainPeriod> weeks;
         for (const auto& [day, drain] : groups) {
-            DayDrain& week = weeks[day - WeekdayOf(day)];
+            DrainPeriod& week = weeks[day - WeekdayOf(day)];
             week.percent += drain.percent;
             week.seconds += drain.seconds;
         }

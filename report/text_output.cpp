@@ -1,101 +1,61 @@
 #include "report/text_output.h"
 
-#include <math.h>
-
-#include <vector>
-
-#include "report/csv_output.h"
-#include "report/sessions.h"
+#include "report/fleet_table.h"
+#include "report/summary_tables.h"
 
 namespace {
 
-const char* const kRow = "%-16s %-11s %7s %4s %4s %5s %8s %9s  %s\n";
-
-std::string PercentText(int value) {
-    return value < 0 ? "-" : std::to_string(value) + "%";
-}
-
-// The end of a session: its time alone on the day it began.
-std::string EndText(const Session& session) {
-    std::string end = FormatMinute(session.end.shown);
-    return DayOf(session.end.shown) == DayOf(session.start.shown) ? end.substr(11) : end.substr(5);
+// A table in columns of the widths given (negative: left-aligned), a gap of
+// `gaps[i]` spaces before column i; a cell with no value shows "-".
+void WriteTable(FILE* out, const Table& table, const std::vector<int>& widths,
+                const std::vector<int>& gaps) {
+    auto row = [&](const std::vector<std::string>& cells) {
+        std::string line;
+        for (size_t i = 0; i < cells.size(); i++) {
+            std::string cell = cells[i].empty() ? "-" : cells[i];
+            size_t width = static_cast<size_t>(widths[i] < 0 ? -widths[i] : widths[i]);
+            std::string pad(cell.size() < width ? width - cell.size() : 0, ' ');
+            line += std::string(i == 0 ? 0 : static_cast<size_t>(gaps[i]), ' ') +
+                    (widths[i] < 0 ? cell + pad : pad + cell);
+        }
+        while (!line.empty() && line.back() == ' ') {
+            line.pop_back();
+        }
+        fprintf(out, "%s\n", line.c_str());
+    };
+    row(table.header);
+    for (const std::vector<std::string>& cells : table.rows) {
+        row(cells);
+    }
 }
 
 void WriteSessions(FILE* out, const LogSummary& summary) {
-    fprintf(out, kRow, "Start", "End", "Length", "From", "To", "%/h", "Full", "Estimates", "Ended");
-    for (const Session& session : summary.Sessions()) {
-        fprintf(
-            out, kRow, FormatMinute(session.start.shown).c_str(), EndText(session).c_str(),
-            FormatDuration(static_cast<double>(session.seconds)).c_str(),
-            PercentText(session.fromPercent).c_str(), PercentText(session.toPercent).c_str(),
-            session.percentPerHour ? FormatFixed(*session.percentPerHour, 1).c_str() : "-",
-            session.fullRuntimeSeconds ? FormatDuration(*session.fullRuntimeSeconds).c_str() : "-",
-            session.estimateErrorPercent ? FormatError(*session.estimateErrorPercent).c_str() : "-",
-            session.endedOnMains ? "ac" : "cut");
-    }
+    WriteTable(out, SessionTable(summary), {-16, -11, 7, 7, 4, 4, 5, 8, 9, -5},
+               {0, 1, 1, 1, 1, 1, 1, 1, 1, 2});
     if (summary.SessionCount() > static_cast<int64_t>(summary.Sessions().size())) {
         fprintf(out,
                 "(the latest %zu of %lld sessions; --format=csv or --since lists the others)\n",
                 summary.Sessions().size(), static_cast<long long>(summary.SessionCount()));
     }
     fprintf(out,
-            "%%/h: the drain; Full: how long a full charge lasts at that drain (where it fell\n"
-            "by 2 points or more); Estimates: the median error of the remaining times shown\n"
-            "(+ said too long); Ended: ac when plugged in, cut when the log or run ended.\n");
+            "Asleep: the part of it the machine slept; %%/h: the drain while awake; Full: how\n"
+            "long a full charge lasts at that drain (where it fell by 2 points or more);\n"
+            "Estimates: the median error of the remaining times shown (+ said too long);\n"
+            "Ended: ac when plugged in, cut when the log or run ended.\n");
 }
 
 void WriteTrend(FILE* out, const LogSummary& summary) {
-    std::vector<double> drains, runtimes;
-    for (const Session& session : summary.Sessions()) {
-        if (session.fullRuntimeSeconds) {
-            drains.push_back(*session.percentPerHour);
-            runtimes.push_back(*session.fullRuntimeSeconds);
-        }
-    }
-    if (drains.empty()) {
+    std::string median = MedianLine(summary);
+    if (median.empty()) {
         return;
     }
-    size_t counted = drains.size();
-    fprintf(out, "\nMedian over %zu session%s that drained 2 points or more: %s %%/h, full %s.\n",
-            counted, counted == 1 ? "" : "s", FormatFixed(*Median(&drains), 1).c_str(),
-            FormatDuration(*Median(&runtimes)).c_str());
-    Trend trend = MakeTrend(summary.Sessions(), 14);
+    fprintf(out, "\n%s\n", median.c_str());
+    Trend trend = MakeTrend(summary.DrainPeriods(), 14);
     fprintf(out, "By %s:\n", trend.byWeek ? "week" : "day");
-    fprintf(out, "%-10s %8s %5s %8s\n", trend.byWeek ? "Week of" : "Day", "Sessions", "%/h",
-            "Full");
-    for (const TrendRow& row : trend.rows) {
-        fprintf(out, "%-10s %8d %5s %8s\n", FormatIsoDate(row.firstDay).c_str(), row.sessions,
-                FormatFixed(row.percentPerHour, 1).c_str(),
-                FormatDuration(row.fullRuntimeSeconds).c_str());
-    }
+    WriteTable(out, TrendTable(trend), {-10, 8, 5, 8}, {0, 1, 1, 1});
 }
 
 }  // namespace
-
-std::string FormatDuration(double seconds, bool days) {
-    long long minutes = llround(seconds / 60);
-    char text[64];
-    if (days && minutes >= 24 * 60) {
-        snprintf(text, sizeof text, "%lld day%s %lldh %02lldm", minutes / 1440,
-                 minutes / 1440 == 1 ? "" : "s", minutes / 60 % 24, minutes % 60);
-    } else {
-        snprintf(text, sizeof text, "%lldh %02lldm", minutes / 60, minutes % 60);
-    }
-    return text;
-}
-
-std::string FormatCount(int64_t count, const char* noun) {
-    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
-}
-
-std::string FormatMinute(const CivilTime& time) {
-    return FormatIsoTime(time).substr(0, 16).replace(10, 1, " ");
-}
-
-std::string FormatError(double percent) {
-    std::string text = FormatFixed(percent, 1);
-    return (text[0] == '-' || text == "0.0" ? text : "+" + text) + "%";
-}
 
 void WriteTextSummary(FILE* out, const LogSummary& summary) {
     if (summary.Reports() == 0) {
@@ -107,14 +67,35 @@ void WriteTextSummary(FILE* out, const LogSummary& summary) {
             FormatMinute(summary.Last().shown).c_str(), FormatDuration(span, true).c_str(),
             FormatCount(summary.Reports(), "report").c_str(),
             FormatCount(summary.Runs(), "run").c_str());
-    fprintf(out, "On battery %s in %s, on mains %s\n\n",
+    fprintf(out, "On battery %s in %s, on mains %s",
             FormatDuration(static_cast<double>(summary.BatterySeconds()), true).c_str(),
             FormatCount(summary.SessionCount(), "session").c_str(),
             FormatDuration(static_cast<double>(summary.MainsSeconds()), true).c_str());
+    if (summary.AsleepSeconds() > 0) {
+        fprintf(out, "; asleep on battery %s",
+                FormatDuration(static_cast<double>(summary.AsleepSeconds()), true).c_str());
+    }
+    fprintf(out, "\n\n");
     if (summary.SessionCount() == 0) {
         fprintf(out, "No sessions on battery.\n");
         return;
     }
     WriteSessions(out, summary);
     WriteTrend(out, summary);
+}
+
+void WriteFleetText(FILE* out, const std::vector<const MachineLog*>& machines) {
+    FleetTable fleet = MakeFleetTable(machines);
+    fprintf(out, "%s\n\n", fleet.caption.c_str());
+    fprintf(out, "%*s%s\n", 60, "", "Last 30 days    First 30 days");
+    WriteTable(out, fleet.table, {-16, -10, -10, 8, -14, 5, 8, 5, 8, 7, 9},
+               {0, 1, 1, 1, 2, 1, 1, 2, 1, 2, 2});
+    fprintf(out,
+            "%%/h and Full: the median drain of the sessions that drained 2 points or more,\n"
+            "and how long a full charge lasts at it; Change: of that full runtime, from the\n"
+            "first 30 days to the last (where 60 days or more lie between their starts).\n");
+    for (size_t index : fleet.order) {
+        fprintf(out, "\n== %s ==\n", machines[index]->Host().c_str());
+        WriteTextSummary(out, machines[index]->Summary());
+    }
 }

@@ -232,9 +232,9 @@ log=$work/tolvane.exe-x86_64.log
 if [ "$(grep -c 'Power source: AC' "$log" 2>/dev/null)" = 1 ]; then
     csv=$(timeout 120 "$wine" "$win64/tolvane-report.exe" --format=csv "$log" 2> "$work/report.err")
     status=$?
-    header="start,end,seconds,from_percent,to_percent,percent_per_hour,full_runtime_seconds,estimate_error_percent,ended"
+    header="start,end,seconds,from_percent,to_percent,percent_per_hour,full_runtime_seconds,estimate_error_percent,ended,asleep_seconds,host"
     if [ "$status" = 0 ] && [ "$(sed -n 1p <<<"$csv")" = "$header$cr" ] && [ "$(grep -c '' <<<"$csv")" = 2 ] &&
-        [[ "$(sed -n 2p <<<"$csv")" =~ ^[^,]+,[^,]+,[0-9]+,80,75,[^,]*,[^,]*,[^,]*,ac$cr$ ]]; then
+        [[ "$(sed -n 2p <<<"$csv")" =~ ^[^,]+,[^,]+,[0-9]+,80,75,[^,]*,[^,]*,[^,]*,ac,0,$cr$ ]]; then
         echo "tolvane-report.exe under Wine on the monitor's CR LF log: $(sed -n 2p <<<"$csv" | tr -d '\r')"
     else
         fail "tolvane-report.exe under Wine (exit $status): $(printf %q "$csv") $(tail -n 3 "$work/report.err")"

@@ -1,0 +1,25 @@
+// The tables of a machine's summary, cell by cell, as the terminal and the
+// page both show them: each output only lays them out in its own form.
+#ifndef TOLVANE_REPORT_SUMMARY_TABLES_H
+#define TOLVANE_REPORT_SUMMARY_TABLES_H
+
+#include <string>
+#include <vector>
+
+#include "report/log_summary.h"
+
+struct Table {
+    std::vector<std::string> header;
+    std::vector<std::vector<std::string>> rows;  // "" where a figure has no value
+};
+
+// The sessions listed: start, end (its time alone on the day it began),
+// length, asleep, from, to, drain, full runtime, estimates, ended.
+Table SessionTable(const LogSummary& summary);
+// The drain of each of the last 14 days or weeks.
+Table TrendTable(const Trend& trend);
+// "Median over 8 sessions that drained 2 points or more: 20.7 %/h, full
+// 4h 51m." or "" where no session drained 2 points.
+std::string MedianLine(const LogSummary& summary);
+
+#endif
