@@ -19,6 +19,7 @@ svg { width: 100%; height: auto; font-size: 12px; fill: #333; }
 .charge { fill: none; stroke: #1f5fa8; stroke-width: 1.5; stroke-linejoin: round; }
 .charge-range { fill: #1f5fa8; fill-opacity: .18; } .mains { fill: #dcefd5; }
 .session { fill: #e08a1e; } .drain { fill: #1f5fa8; } .estimate { fill: #1f5fa8; fill-opacity: .55; }
+.beyond { fill: none; stroke: #b3261e; stroke-width: 1.5; } .beyond-count { fill: #b3261e; }
 .key span { display: inline-block; width: .9em; height: .9em; margin: 0 .3em 0 1em;
             vertical-align: -.1em; }
 table { border-collapse: collapse; font-variant-numeric: tabular-nums; }
@@ -47,6 +48,10 @@ std::string Duration(double value) {
 
 void WriteSessions(FILE* out, const LogSummary& summary) {
     fprintf(out, "<section><h2>Sessions on battery</h2>\n");
+    if (summary.Sessions().empty()) {
+        fprintf(out, "<p>No sessions on battery.</p></section>\n");
+        return;
+    }
     if (summary.SessionCount() > static_cast<int64_t>(summary.Sessions().size())) {
         fprintf(
             out,
@@ -159,12 +164,12 @@ void WriteHtmlPage(FILE* out, const LogSummary& summary, const std::vector<std::
             "the time "
             "shown was too long.</p>\n%s\n</section>\n",
             EstimateChart(summary).c_str());
-    fprintf(
-        out,
-        "<section><h2>Drain per day</h2>\n<p>Charge lost on battery, in percent per hour on "
-        "battery, over "
-        "the sessions begun that day (each week, over more than 400 days).</p>\n%s\n</section>\n",
-        DrainChart(summary).c_str());
+    std::vector<DrainPeriod> periods = DrainPeriods(summary.DrainByDay());
+    fprintf(out, "<section><h2>%s</h2>\n", DrainHeading(periods).c_str());
+    if (!periods.empty()) {
+        fprintf(out, "<p>%s</p>\n", DrainCaption(periods).c_str());
+    }
+    fprintf(out, "%s\n</section>\n", DrainChart(periods).c_str());
     WriteTrend(out, summary);
     WriteSessions(out, summary);
     fprintf(out, "<footer>Made by tolvane-report %s.</footer>\n</body></html>\n", TOLVANE_VERSION);
