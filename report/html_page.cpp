@@ -17,6 +17,7 @@ svg { width: 100%; height: auto; font-size: 12px; fill: #333; }
 #estimate-chart { max-width: 400px; }
 .grid { stroke: #e2e2e2; } .axis { stroke: #888; } .diagonal { stroke: #888; stroke-dasharray: 4 4; }
 .charge { fill: none; stroke: #1f5fa8; stroke-width: 1.5; stroke-linejoin: round; }
+.charge-dot { fill: #1f5fa8; }
 .charge-range { fill: #1f5fa8; fill-opacity: .18; } .mains { fill: #dcefd5; }
 .session { fill: #e08a1e; } .drain { fill: #1f5fa8; } .estimate { fill: #1f5fa8; fill-opacity: .55; }
 .beyond { fill: none; stroke: #b3261e; stroke-width: 1.5; } .beyond-count { fill: #b3261e; }

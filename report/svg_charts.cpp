@@ -61,6 +61,14 @@ std::string ChargeLines(const ChargeSeries& series, X x, Y y) {
         if (band) {
             svg += "<polygon class=\"charge-range\" points=\"" + highs + lows + "\"/>\n";
         }
+        size_t comma = line.find(',');
+        if (line.find(',', comma + 1) == std::string::npos) {
+            // A lone report between two breaks: a dot, as a line of one point shows nothing.
+            size_t space = line.find(' ');
+            svg += "<circle class=\"charge-dot\" cx=\"" + line.substr(0, comma) + "\" cy=\"" +
+                   line.substr(comma + 1, space - comma - 1) + "\" r=\"2\"/>\n";
+            continue;
+        }
         svg += "<polyline class=\"charge\" points=\"" + line + "\"/>\n";
     }
     return svg;
