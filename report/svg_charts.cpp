@@ -123,11 +123,14 @@ std::string ChargeChart(const LogSummary& summary) {
             sessions += buckets[i].sessions;
             seconds += buckets[i].batterySeconds;
         }
-        CivilTime shown = CivilFromSeconds(static_cast<int64_t>(start) + from - series.Origin());
+        auto shown = [&](int64_t elapsed) {
+            return FormatMinute(
+                CivilFromSeconds(static_cast<int64_t>(start) + elapsed - series.Origin()));
+        };
         double left = x(static_cast<double>(from));
         svg += Rect("session", left, kBottom + 6, x(static_cast<double>(to)) - left, 8,
-                    FormatMinute(shown) + ": " + FormatCount(sessions, "session") + ", " +
-                        FormatDuration(seconds) + " on battery") +
+                    shown(from) + " to " + shown(to) + ": " + FormatCount(sessions, "session") +
+                        ", " + FormatDuration(seconds) + " on battery") +
                "\n";
     }
     svg += ChargeLines(series, x, y);

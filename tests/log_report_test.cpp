@@ -384,7 +384,7 @@ TEST(LogReport, ThePageDrawsTheLogsFigures) {
          1,
          {"499,34 ", "724.5,56 ",  // 90 % at 10:00, 80 % at 11:00
           "<rect class=\"session\" x=\"273.5\" y=\"238\" width=\"451\" height=\"8\"><title>"
-          "2026-12-01 09:00: 1 session, 2h 00m on battery</title>",
+          "2026-12-01 09:00 to 2026-12-01 11:00: 1 session, 2h 00m on battery</title>",
           // The last tick's label ends at the chart's edge rather than run off it.
           "<text x=\"950\" y=\"262\" text-anchor=\"end\">12-01 12:00</text>",
           "<text x=\"48\" y=\"262\" text-anchor=\"middle\">12-01 08:00</text>",
@@ -404,8 +404,8 @@ TEST(LogReport, ThePageDrawsTheLogsFigures) {
          {"y=\"12\" width=\"315.7\" height=\"220\"><title>2026-12-01: 10.0 %/h over 2h 00m",
           "y=\"144\" width=\"315.7\" height=\"88\"><title>2026-12-02: 4.0 %/h over 2h 00m",
           ">10</text>", ">12-01</text>", ">12-02</text>",
-          "2026-12-01 09:00: 1 session, 2h 00m on battery",
-          "2026-12-02 09:00: 1 session, 2h 00m on battery"},
+          "2026-12-01 09:00 to 2026-12-01 11:00: 1 session, 2h 00m on battery",
+          "2026-12-02 09:00 to 2026-12-02 11:00: 1 session, 2h 00m on battery"},
          {}},
         // New lines at 10:20 and 12:00, of 3.5 h over 902 units: 82 % and 70 %.
         {"gaps",
@@ -554,7 +554,7 @@ TEST(LogReport, AYearMakesAPageOfBoundedSize) {
     long marked = 0;
     for (size_t at = page.find("class=\"session\""); at != std::string::npos;
          at = page.find("class=\"session\"", at + 1)) {
-        marked += strtol(page.c_str() + page.find(": ", page.find("<title>", at)) + 2, nullptr, 10);
+        marked += strtol(page.c_str() + page.find(": ", page.find(" to ", at)) + 2, nullptr, 10);
     }
     EXPECT_EQ(marked, summary.SessionCount());
     for (size_t at = page.find("class=\"charge\" points=\""); at != std::string::npos;
