@@ -325,18 +325,27 @@ std::string Stamp(int64_t seconds) {
     return stamp;
 }
 
+// Reports on battery from `from` % down to `to` %, a step each `every`
+// seconds from `start` seconds after 2026-12-01 00:00, with the remaining
+// time `remaining(charge)` where it is not negative.
+std::string Steps(int64_t start, int from, int to, int every, int (*remaining)(int) = nullptr) {
+    std::string log;
+    for (int charge = from; charge >= to; charge--) {
+        log += Status(Stamp(start + (from - charge) * every).c_str(), kBattery,
+                      (std::to_string(charge) + "%").c_str(), remaining ? remaining(charge) : -1);
+    }
+    return log;
+}
+
 // From 09:00 on 12-01, a step of 1 % every 6 minutes from 100 % to 80 %,
 // on mains from 11:00: 10 %/h. Each report at c % shows a remaining time
 // of 360c seconds, just what the session bears out, but for a stale 34.9 h
 // at 95 % and 6 h at 90 %.
 std::string TenPercentAnHour() {
-    std::string log = kBanner + Status("12/01/26 08:00:00", kAc, "100%");
-    for (int charge = 100; charge >= 80; charge--) {
-        int remaining = charge == 95 ? 125640 : charge == 90 ? 21600 : 360 * charge;
-        log += Status(Stamp(9 * 3600 + (100 - charge) * 360).c_str(), kBattery,
-                      (std::to_string(charge) + "%").c_str(), remaining);
-    }
-    return log + Status("12/01/26 11:00:00", kAc, "80%") + Status("12/01/26 12:00:00", kAc, "80%");
+    return kBanner + Status("12/01/26 08:00:00", kAc, "100%") +
+           Steps(9 * 3600, 100, 80, 360,
+                 [](int c) { return c == 95 ? 125640 : c == 90 ? 21600 : 360 * c; }) +
+           Status("12/01/26 11:00:00", kAc, "80%") + Status("12/01/26 12:00:00", kAc, "80%");
 }
 
 // The figures of the page's charts, read out of its SVG: where a known
@@ -345,28 +354,13 @@ std::string TenPercentAnHour() {
 // the points beyond it, the labels of the axes.
 TEST(LogReport, ThePageDrawsTheLogsFigures) {
     // 2 h from 09:00 at 4 %/h on 12-02.
-    std::string fourPercent = Status("12/02/26 09:00:00", kBattery, "60%");
-    for (int charge = 59; charge >= 52; charge--) {
-        fourPercent += Status(Stamp(86400 + 9 * 3600 + (60 - charge) * 900).c_str(), kBattery,
-                              (std::to_string(charge) + "%").c_str());
-    }
-    fourPercent += Status("12/02/26 11:00:00", kAc, "52%");
+    std::string fourPercent =
+        Steps(86400 + 9 * 3600, 60, 52, 900) + Status("12/02/26 11:00:00", kAc, "52%");
     // Steps of 6 minutes, one of 30 (the pace explains it), 2 steps in 20
     // minutes (one missed), 2 h asleep.
-    std::string asleep;
-    for (int charge = 90; charge >= 85; charge--) {
-        asleep += Status(Stamp(9 * 3600 + (90 - charge) * 360).c_str(), kBattery,
-                         (std::to_string(charge) + "%").c_str());
-    }
-    asleep += Status("12/01/26 10:00:00", kBattery, "84%") +
-              Status("12/01/26 10:20:00", kBattery, "82%") +
-              Status("12/01/26 10:26:00", kBattery, "81%") +
-              Status("12/01/26 12:00:00", kBattery, "70%");
-    for (int charge = 69; charge >= 65; charge--) {
-        asleep += Status(Stamp(12 * 3600 + (70 - charge) * 360).c_str(), kBattery,
-                         (std::to_string(charge) + "%").c_str());
-    }
-    asleep += Status("12/01/26 12:30:00", kAc, "65%");
+    std::string asleep = Steps(9 * 3600, 90, 85, 360) + Steps(10 * 3600, 84, 84, 0) +
+                         Steps(10 * 3600 + 1200, 82, 81, 360) + Steps(12 * 3600, 70, 65, 360) +
+                         Status("12/01/26 12:30:00", kAc, "65%");
     auto session = [](const char* from, const char* to) {
         return Status(from, kBattery, "90%") + Status(to, kBattery, "85%") + Status(to, kAc, "85%");
     };
