@@ -18,8 +18,10 @@ svg { width: 100%; height: auto; font-size: 12px; fill: #333; }
 [id^="estimate-chart"] { max-width: 400px; }
 .grid { stroke: #e2e2e2; } .axis { stroke: #888; } .diagonal { stroke: #888; stroke-dasharray: 4 4; }
 .charge { fill: none; stroke: #1f5fa8; stroke-width: 1.5; stroke-linejoin: round; }
+.charge-dot { fill: #1f5fa8; }
 .charge-range { fill: #1f5fa8; fill-opacity: .18; } .mains { fill: #dcefd5; }
 .session { fill: #e08a1e; } .drain { fill: #1f5fa8; } .estimate { fill: #1f5fa8; fill-opacity: .55; }
+.beyond { fill: none; stroke: #b3261e; stroke-width: 1.5; } .beyond-count { fill: #b3261e; }
 svg.weekly-drain { width: 130px; height: 24px; fill: #1f5fa8; vertical-align: middle; }
 .key span { display: inline-block; width: .9em; height: .9em; margin: 0 .3em 0 1em;
             vertical-align: -.1em; }
@@ -115,10 +117,12 @@ std::string MachineBody(const LogSummary& summary, const std::string& names) {
             "report showed, against how long the charge lasted at the pace of its session, "
             "awake. Above the diagonal, the time shown was too long.</p>\n" +
             EstimateChart(summary) + "\n</section>\n";
-    html += "<section><h2>Drain per day</h2>\n<p>Charge lost on battery while awake, in percent "
-            "per hour awake, over the sessions begun that day that drained 2 points or more "
-            "(each week, over more than 400 days).</p>\n" +
-            DrainChart(summary) + "\n</section>\n";
+    std::vector<DrainPeriod> periods = ChartPeriods(summary.DrainPeriods());
+    html += "<section><h2>" + DrainHeading(periods) + "</h2>\n";
+    if (!periods.empty()) {
+        html += "<p>" + DrainCaption(periods) + "</p>\n";
+    }
+    html += DrainChart(periods) + "\n</section>\n";
     if (summary.SessionCount() == 0) {
         return html + "<p>No sessions on battery.</p>\n";
     }

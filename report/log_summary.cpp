@@ -41,6 +41,8 @@ void LogSummary::OnReport(const Report& report) {
         // From a report on mains to the next one, it was on mains.
         mainsSeconds_ += report.time.elapsed - previous_.time.elapsed;
         charge_.AddMains(previous_.time.elapsed, report.time.elapsed);
+    } else if (previous_.source == PowerSource::Battery) {
+        charge_.AddBattery(previous_.time.elapsed, report.time.elapsed);
     }
     if (report.charge >= 0) {
         charge_.AddCharge(report.time.elapsed, report.charge, startsRun);
@@ -57,6 +59,10 @@ void LogSummary::OnSession(const Session& session) {
     sessionCount_++;
     batterySeconds_ += session.seconds - session.asleepSeconds;
     asleepSeconds_ += session.asleepSeconds;
+    charge_.AddSessionStart(session.start.elapsed);
+    for (const SleepGap& sleep : session.sleeps) {
+        charge_.BreakAt(sleep.to);
+    }
     for (const EstimatePoint& point : session.estimates) {
         estimates_.Add(point);
     }

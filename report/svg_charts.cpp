@@ -5,57 +5,17 @@
 #include <algorithm>
 
 #include "report/formatting.h"
+#include "report/svg_shapes.h"
 
 namespace {
 
-// The plot area of the wide charts, in the units of their viewBox.
-const double kLeft = 48, kRight = 950, kTop = 12, kBottom = 232;
-
-std::string Text(double x, double y, const std::string& anchor, const std::string& text) {
-    return "<text x=\"" + Coordinate(x) + "\" y=\"" + Coordinate(y) + "\" text-anchor=\"" + anchor +
-           "\">" + text + "</text>";
-}
-
-std::string Line(double x1, double y1, double x2, double y2, const char* cssClass) {
-    return "<line class=\"" + std::string(cssClass) + "\" x1=\"" + Coordinate(x1) + "\" y1=\"" +
-           Coordinate(y1) + "\" x2=\"" + Coordinate(x2) + "\" y2=\"" + Coordinate(y2) + "\"/>";
-}
-
-std::string Rect(const char* cssClass, double x, double y, double width, double height,
-                 const std::string& title = "") {
-    std::string rect = "<rect class=\"" + std::string(cssClass) + "\" x=\"" + Coordinate(x) +
-                       "\" y=\"" + Coordinate(y) + "\" width=\"" +
-                       Coordinate(std::max(width, 0.5)) + "\" height=\"" + Coordinate(height) +
-                       "\"";
-    return title.empty() ? rect + "/>" : rect + "><title>" + title + "</title></rect>";
-}
-
-std::string Open(const char* id, int width, int height, const std::string& label) {
-    return "<svg id=\"" + std::string(id) + "\" viewBox=\"0 0 " + std::to_string(width) + " " +
-           std::to_string(height) + "\" role=\"img\" aria-label=\"" + label + "\"><title>" + label +
-           "</title>\n";
-}
-
-// A tick step from `steps` that gives about `ticks` ticks over `span`.
-double Step(double span, double ticks, const std::vector<double>& steps) {
-    for (double step : steps) {
-        if (span / step <= ticks) {
-            return step;
-        }
-    }
-    return steps.back() * ceil(span / ticks / steps.back());
-}
-
-// Horizontal grid lines with their labels, from 0 to `top` on the y axis.
-std::string Grid(double top, double step, const char* unit) {
-    std::string grid;
-    for (double value = 0; value <= top + 1e-9; value += step) {
-        double y = kBottom - value / top * (kBottom - kTop);
-        grid += Line(kLeft, y, kRight, y, "grid") +
-                Text(kLeft - 6, y + 4, "end", Coordinate(value) + unit);
-    }
-    return grid + "\n";
-}
+using svg::kBottom;
+using svg::kLeft;
+using svg::kRight;
+using svg::kTop;
+using svg::Line;
+using svg::Rect;
+using svg::Text;
 
 // The charge of each run: while a bucket holds minutes, a line through
 // each bucket's lowest and highest charge in their order; once buckets
@@ -64,12 +24,15 @@ std::string Grid(double top, double step, const char* unit) {
 template <typename X, typename Y>
 std::string ChargeLines(const ChargeSeries& series, X x, Y y) {
     std::vector<std::vector<const ChargeBucket*>> runs;
+    bool breaks = true;
     for (const ChargeBucket& bucket : series.Buckets()) {
+        breaks = breaks || bucket.startsRun;  // a break in an empty bucket holds for the next
         if (bucket.any) {
-            if (bucket.startsRun || runs.empty()) {
+            if (breaks) {
                 runs.emplace_back();
             }
             runs.back().push_back(&bucket);
+            breaks = false;
         }
     }
     bool band = series.Width() >= 3600;
@@ -97,6 +60,14 @@ std::string ChargeLines(const ChargeSeries& series, X x, Y y) {
         if (band) {
             svg += "<polygon class=\"charge-range\" points=\"" + highs + lows + "\"/>\n";
         }
+        size_t comma = line.find(',');
+        if (line.find(',', comma + 1) == std::string::npos) {
+            // A lone report between two breaks: a dot, as a line of one point shows nothing.
+            size_t space = line.find(' ');
+            svg += "<circle class=\"charge-dot\" cx=\"" + line.substr(0, comma) + "\" cy=\"" +
+                   line.substr(comma + 1, space - comma - 1) + "\" r=\"2\"/>\n";
+            continue;
+        }
         svg += "<polyline class=\"charge\" points=\"" + line + "\"/>\n";
     }
     return svg;
@@ -118,8 +89,8 @@ std::string ChargeChart(const LogSummary& summary) {
         return kLeft + (elapsed - series.Origin()) / span * (kRight - kLeft);
     };
     auto y = [&](int charge) { return kBottom - charge / 100.0 * (kBottom - kTop); };
-    std::string svg =
-        Open("charge-chart", 960, 276, "Charge over the whole log") + Grid(100, 25, "%");
+    std::string svg = svg::Open("charge-chart", 960, 276, "Charge over the whole log") +
+                      svg::Grid(100, 25, "%");
     // Mains: runs of buckets that spent at least half their time on mains.
     const std::vector<ChargeBucket>& buckets = series.Buckets();
     double width = static_cast<double>(series.Width());
@@ -137,24 +108,39 @@ std::string ChargeChart(const LogSummary& summary) {
             i = end;
         }
     }
-    for (const Session& session : summary.Sessions()) {
-        double from = x(static_cast<double>(session.start.elapsed));
-        svg += Rect("session", from, kBottom + 6,
-                    x(static_cast<double>(session.end.elapsed)) - from, 8,
-                    FormatMinute(session.start.shown) + ", " +
-                        FormatDuration(static_cast<double>(session.seconds)) + " on battery") +
+    // Battery: runs of buckets with time on battery, each one mark from its
+    // first to its last moment there, with the sessions begun in it.
+    double start = static_cast<double>(SecondsOf(summary.First().shown));
+    for (size_t i = 0; i < buckets.size(); i++) {
+        if (!buckets[i].OnBattery()) {
+            continue;
+        }
+        int64_t from = buckets[i].batteryFrom, to = buckets[i].batteryTo, sessions = 0;
+        double seconds = 0;
+        for (; i < buckets.size() && buckets[i].OnBattery(); i++) {
+            to = std::max(to, buckets[i].batteryTo);
+            sessions += buckets[i].sessions;
+            seconds += buckets[i].batterySeconds;
+        }
+        auto shown = [&](int64_t elapsed) {
+            return FormatMinute(
+                CivilFromSeconds(static_cast<int64_t>(start) + elapsed - series.Origin()));
+        };
+        double left = x(static_cast<double>(from));
+        svg += Rect("session", left, kBottom + 6, x(static_cast<double>(to)) - left, 8,
+                    shown(from) + " to " + shown(to) + ": " + FormatCount(sessions, "session") +
+                        ", " + FormatDuration(seconds) + " on battery") +
                "\n";
     }
     svg += ChargeLines(series, x, y);
     // Time ticks on whole hours, days or weeks of the log's own clock.
-    double start = static_cast<double>(SecondsOf(summary.First().shown));
     double step =
-        Step(span, 8, {3600, 7200, 21600, 43200, 86400, 172800, 604800, 1209600, 2419200});
+        svg::Step(span, 8, {3600, 7200, 21600, 43200, 86400, 172800, 604800, 1209600, 2419200});
     for (double tick = ceil(start / step) * step; tick <= start + span; tick += step) {
         std::string label = FormatIsoTime(CivilFromSeconds(static_cast<int64_t>(tick)));
         label = step < 86400 ? label.substr(5, 5) + " " + label.substr(11, 5) : label.substr(0, 10);
         double at = x(tick - start + series.Origin());
-        svg += Line(at, kBottom, at, kBottom + 4, "axis") + Text(at, kBottom + 30, "middle", label);
+        svg += Line(at, kBottom, at, kBottom + 4, "axis") + svg::AxisLabel(at, kBottom + 30, label);
     }
     return svg + "\n</svg>";
 }
@@ -163,16 +149,26 @@ std::string EstimateChart(const LogSummary& summary) {
     const std::vector<EstimatePoint>& points = summary.Estimates();
     if (points.empty()) {
         return "<p id=\"estimate-chart\">No remaining times to compare: that takes a session whose "
-               "charge "
-               "fell by 5 points or more after the time was shown.</p>";
+               "charge fell by 5 points or more after the time was shown.</p>";
     }
-    double top = 1;
+    // The scale ends at the largest point within half as much again as the
+    // 95th percentile: one stale estimate of a day does not squeeze the rest
+    // into a corner, and an ordinary spread keeps every point inside.
+    std::vector<double> extents;
     for (const EstimatePoint& point : points) {
-        top = std::max({top, point.realisedSeconds / 3600, point.shownSeconds / 3600});
+        extents.push_back(std::max(point.realisedSeconds, point.shownSeconds) / 3600);
     }
-    double step = Step(std::min(24.0, top), 6, {0.5, 1, 2, 3, 4, 6});
+    size_t at = (extents.size() - 1) * 95 / 100;
+    std::nth_element(extents.begin(), extents.begin() + at, extents.end());
+    double bulk = extents[at], top = 1;
+    for (double extent : extents) {
+        if (extent <= bulk * 1.5) {
+            top = std::max(top, extent);
+        }
+    }
+    double step = svg::Step(std::min(24.0, top), 6, {0.5, 1, 2, 3, 4, 6});
     top = std::min(24.0, ceil(top / step) * step);
-    const double left = 48, right = 456, upper = 12, lower = 432;
+    const double left = 48, right = 456, upper = 28, lower = 448;
     auto x = [&](double seconds) {
         return left + std::min(seconds / 3600, top) / top * (right - left);
     };
@@ -180,63 +176,34 @@ std::string EstimateChart(const LogSummary& summary) {
         return lower - std::min(seconds / 3600, top) / top * (lower - upper);
     };
     std::string svg =
-        Open("estimate-chart", 480, 476, "Remaining time shown against the time borne out");
+        svg::Open("estimate-chart", 480, 492, "Remaining time shown against the time borne out");
     for (double value = 0; value <= top + 1e-9; value += step) {
         svg += Line(left, y(value * 3600), right, y(value * 3600), "grid") +
                Line(x(value * 3600), upper, x(value * 3600), lower, "grid") +
                Text(left - 6, y(value * 3600) + 4, "end", Coordinate(value) + " h") +
-               Text(x(value * 3600), lower + 18, "middle", Coordinate(value) + " h") + "\n";
+               svg::AxisLabel(x(value * 3600), lower + 18, Coordinate(value) + " h", 480) + "\n";
     }
     svg += Line(x(0), y(0), x(top * 3600), y(top * 3600), "diagonal") + "\n";
+    // Points beyond the scale sit on its edge as rings, each with its figures.
+    int beyond = 0;
     for (const EstimatePoint& point : points) {
-        svg += "<circle class=\"estimate\" cx=\"" + Coordinate(x(point.realisedSeconds)) +
-               "\" cy=\"" + Coordinate(y(point.shownSeconds)) + "\" r=\"2.5\"/>";
+        std::string centre = "cx=\"" + Coordinate(x(point.realisedSeconds)) + "\" cy=\"" +
+                             Coordinate(y(point.shownSeconds)) + "\"";
+        if (point.realisedSeconds <= top * 3600 && point.shownSeconds <= top * 3600) {
+            svg += "<circle class=\"estimate\" " + centre + " r=\"2.5\"/>";
+            continue;
+        }
+        beyond++;
+        svg += "\n<circle class=\"beyond\" " + centre + " r=\"3.5\"><title>shown " +
+               FormatDuration(point.shownSeconds) + ", borne out " +
+               FormatDuration(point.realisedSeconds) + "</title></circle>";
+    }
+    if (beyond > 0) {
+        svg += "\n" + Text(right, 16, "end",
+                           "<tspan class=\"beyond-count\">" + std::to_string(beyond) +
+                               "</tspan> beyond " + Coordinate(top) + " h, on the edge");
     }
     svg += "\n" + Text((left + right) / 2, lower + 40, "middle", "borne out");
     return svg + "<text transform=\"rotate(-90)\" x=\"" + Coordinate(-(upper + lower) / 2) +
            "\" y=\"12\" text-anchor=\"middle\">shown</text>\n</svg>";
-}
-
-std::string DrainChart(const LogSummary& summary) {
-    std::map<int64_t, DrainPeriod> groups = summary.DrainPeriods();
-    if (groups.empty()) {
-        return "<p id=\"drain-chart\">No sessions on battery.</p>";
-    }
-    bool byWeek = groups.rbegin()->first - groups.begin()->first > 400;
-    if (byWeek) {
-        std::map<int64_t, DrainPeriod> weeks;
-        for (const auto& [day, drain] : groups) {
-            DrainPeriod& week = weeks[day - WeekdayOf(day)];
-            week.percent += drain.percent;
-            week.seconds += drain.seconds;
-        }
-        groups = weeks;
-    }
-    int64_t first = groups.begin()->first, last = groups.rbegin()->first;
-    int64_t stride = byWeek ? 7 : 1;
-    double slots = static_cast<double>((last - first) / stride + 1);
-    double top = 1;
-    for (const auto& [day, drain] : groups) {
-        top = std::max(top, drain.percent * 3600 / drain.seconds);
-    }
-    double step = Step(top, 5, {1, 2, 5, 10, 20, 25, 50});
-    top = ceil(top / step) * step;
-    std::string svg = Open("drain-chart", 960, 276, byWeek ? "Drain per week" : "Drain per day") +
-                      Grid(top, step, "");
-    double slot = (kRight - kLeft) / slots;
-    int every = static_cast<int>(ceil(slots / 12));
-    for (const auto& [day, drain] : groups) {
-        double rate = drain.percent * 3600 / drain.seconds;
-        double at = kLeft + static_cast<double>((day - first) / stride) * slot;
-        double height = std::max(0.0, rate) / top * (kBottom - kTop);
-        svg += Rect("drain", at + slot * 0.15, kBottom - height, slot * 0.7, height,
-                    FormatIsoDate(day) + ": " + FormatFixed(rate, 1) + " %/h over " +
-                        FormatDuration(drain.seconds)) +
-               "\n";
-    }
-    for (int64_t index = 0; index < static_cast<int64_t>(slots); index += every) {
-        svg += Text(kLeft + (index + 0.5) * slot, kBottom + 20, "middle",
-                    FormatIsoDate(first + index * stride).substr(5));
-    }
-    return svg + "\n</svg>";
 }

@@ -2,6 +2,7 @@
 // (as CSV lines) they must give; the command line; the outputs' bounds.
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <string>
 #include <vector>
@@ -112,12 +113,19 @@ std::string StampOf(int64_t seconds) {
     return stamp;
 }
 
-// A report at each step from `from` down to `to` percent, `every` seconds apart.
-std::string Steps(int64_t start, int from, int to, int every) {
+// The stamp of a report `seconds` after 2026-12-01 00:00.
+std::string Stamp(int64_t seconds) {
+    return StampOf(DaysFromCivil(2026, 12, 1) * 86400 + seconds);
+}
+
+// Reports on battery from `from` % down to `to` %, a step each `every`
+// seconds from `start` seconds after 2026-12-01 00:00, with the remaining
+// time `remaining(charge)` where it is not negative.
+std::string Steps(int64_t start, int from, int to, int every, int (*remaining)(int) = nullptr) {
     std::string log;
     for (int charge = from; charge >= to; charge--) {
-        log += Status(StampOf(start + (from - charge) * every).c_str(), kBattery,
-                      (std::to_string(charge) + "%").c_str());
+        log += Status(Stamp(start + (from - charge) * every).c_str(), kBattery,
+                      (std::to_string(charge) + "%").c_str(), remaining ? remaining(charge) : -1);
     }
     return log;
 }
@@ -305,8 +313,8 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
         {"exact times every minute", ExactDischarge(60), kExactSession, {}},
         // Ten hours with the lid shut: one point lost where the pace says 16.
         {"asleep on battery",
-         Steps(DaysFromCivil(2026, 12, 11) * 86400 + 8 * 3600, 80, 70, 360) +
-             Steps(DaysFromCivil(2026, 12, 11) * 86400 + 19 * 3600, 69, 60, 360) +
+         Steps(10 * 86400 + 8 * 3600, 80, 70, 360) +
+             Steps(10 * 86400 + 19 * 3600, 69, 60, 360) +
              Status("12/11/26 20:00:00", kAc, "Charging, 60%"),
          "2026-12-11T08:00:00,2026-12-11T20:00:00,43200,80,60,9.50,37895,,ac,36000,\n",
          {}},
@@ -441,6 +449,174 @@ TEST(LogReport, CommandLine) {
     remove(log.c_str());
 }
 
+// The HTML page of a log, with its charts.
+std::string Page(const std::string& log) {
+    LogParser parser(DateRange(), {}, nullptr);
+    LineSplitter splitter(&parser);
+    splitter.Feed(log.data(), log.size());
+    splitter.EndOfFile();
+    parser.Finish();
+    FILE* out = tmpfile();
+    EXPECT_TRUE(out);
+    if (!out) {
+        return "";
+    }
+    WriteHtmlPage(out, parser.Machines(), {"battery.log"}, "No Tolvane reports in the log.");
+    std::string page = Contents(out);
+    fclose(out);
+    return page;
+}
+
+// From 09:00 on 12-01, a step of 1 % every 6 minutes from 100 % to 80 %,
+// on mains from 11:00: 10 %/h. Each report at c % shows a remaining time
+// of 360c seconds, just what the session bears out, but for a stale 34.9 h
+// at 95 % and 6 h at 90 %.
+std::string TenPercentAnHour() {
+    return kBanner + Status("12/01/26 08:00:00", kAc, "100%") +
+           Steps(9 * 3600, 100, 80, 360,
+                 [](int c) { return c == 95 ? 125640 : c == 90 ? 21600 : 360 * c; }) +
+           Status("12/01/26 11:00:00", kAc, "80%") + Status("12/01/26 12:00:00", kAc, "80%");
+}
+
+// The figures of the page's charts, read out of its SVG: where a known
+// charge is plotted, the marks of the sessions, the breaks in the charge
+// line, the drain bars and their titles, the estimate chart's scale and
+// the points beyond it, the labels of the axes.
+TEST(LogReport, ThePageDrawsTheLogsFigures) {
+    // 2 h from 09:00 at 4 %/h on 12-02.
+    std::string fourPercent =
+        Steps(86400 + 9 * 3600, 60, 52, 900) + Status("12/02/26 11:00:00", kAc, "52%");
+    // Steps of 6 minutes, one of 30 (the pace explains it), 2 steps in 20
+    // minutes (one missed), 2 h asleep.
+    std::string asleep = Steps(9 * 3600, 90, 85, 360) + Steps(10 * 3600, 84, 84, 0) +
+                         Steps(10 * 3600 + 1200, 82, 81, 360) + Steps(12 * 3600, 70, 65, 360) +
+                         Status("12/01/26 12:30:00", kAc, "65%");
+    auto session = [](const char* from, const char* to) {
+        return Status(from, kBattery, "90%") + Status(to, kBattery, "85%") + Status(to, kAc, "85%");
+    };
+    struct Case {
+        const char* name;
+        std::string log;
+        int chargeLines;  // polylines of the charge
+        std::vector<std::string> shown;
+        std::vector<std::string> absent;
+    };
+    const Case cases[] = {
+        // Over 08:00 to 12:00, 4 h in 902 units from x = 48; 100 % at y = 12, 0 % at 232.
+        {"ten percent an hour",
+         TenPercentAnHour(),
+         1,
+         {"499,34 ", "724.5,56 ",  // 90 % at 10:00, 80 % at 11:00
+          "<rect class=\"session\" x=\"273.5\" y=\"238\" width=\"451\" height=\"8\"><title>"
+          "2026-12-01 09:00 to 2026-12-01 11:00: 1 session, 2h 00m on battery</title>",
+          // The last tick's label ends at the chart's edge rather than run off it.
+          "<text x=\"950\" y=\"262\" text-anchor=\"end\">12-01 12:00</text>",
+          "<text x=\"48\" y=\"262\" text-anchor=\"middle\">12-01 08:00</text>",
+          // Points up to 10.05 h on a scale of 2 h steps to 12 h, the 34.9 h on
+          // its edge; 90 % shown 6 h, borne out 9.05 h (90.5 % at 10 %/h; 95 %
+          // borne out 9.55 h) of 12 h
+          // over 408 units from x = 48 and 420 from y = 448.
+          ">12 h</text>", "<circle class=\"estimate\" cx=\"355.7\" cy=\"238\"",
+          "<circle class=\"beyond\" cx=\"372.7\" cy=\"28\" r=\"3.5\"><title>shown 34h 54m, "
+          "borne out 9h 33m</title>",
+          ">1</tspan> beyond 12 h", "<h2>Drain per day</h2>",
+          "<title>2026-12-01: 10.0 %/h over 2h 00m</title>"},
+         {">14 h</text>", "No sessions on battery."}},
+        // Two days' bars on a scale to 10 %/h of 220 units.
+        {"two days",
+         TenPercentAnHour() + fourPercent,
+         -1,
+         {"y=\"12\" width=\"315.7\" height=\"220\"><title>2026-12-01: 10.0 %/h over 2h 00m",
+          "y=\"144\" width=\"315.7\" height=\"88\"><title>2026-12-02: 4.0 %/h over 2h 00m",
+          ">10</text>", ">12-01</text>", ">12-02</text>",
+          "2026-12-01 09:00 to 2026-12-01 11:00: 1 session, 2h 00m on battery",
+          "2026-12-02 09:00 to 2026-12-02 11:00: 1 session, 2h 00m on battery"},
+         {}},
+        // New lines at 10:20 and 12:00, of 3.5 h over 902 units: 82 % and 70 %.
+        {"gaps",
+         asleep,
+         3,
+         {"<polyline class=\"charge\" points=\"391.6,51.6 ",
+          "<polyline class=\"charge\" points=\"821.1,78 "},
+         {}},
+        {"over the year's end",
+         session("12/31/26 09:00:00", "12/31/26 10:00:00") +
+             session("01/01/27 09:00:00", "01/01/27 10:00:00"),
+         -1,
+         {"aria-label=\"Drain per day\"", ">2026-12-31</text>", ">2027-01-01</text>"},
+         {">12-31</text>"}},
+        // More than 400 days: weeks, from Monday, labelled with their year.
+        {"fourteen months",
+         session("01/07/26 09:00:00", "01/07/26 10:00:00") +
+             session("03/03/27 09:00:00", "03/03/27 10:00:00"),
+         -1,
+         {"<h2>Drain per week</h2>", "(Monday to Sunday)",
+          "height=\"220\"><title>week of 2026-01-05: 5.0 %/h over 1h 00m</title>",
+          ">2026-01-05</text>",
+          ">2027-03-01</text>"},
+         {"Drain per day", "<title>2026-01-07: "}},
+        {"no sessions",
+         Status("12/01/26 08:00:00", kAc, "90%") + Status("12/01/26 09:00:00", kAc, "91%"),
+         1,
+         {"<p>No sessions on battery.</p>"},
+         {"<table id=\"sessions\"", "class=\"session\""}},
+    };
+    for (const Case& c : cases) {
+        std::string page = Page(c.log);
+        for (const std::string& part : c.shown) {
+            EXPECT_NE(page.find(part), std::string::npos) << c.name << ": no " << part;
+        }
+        for (const std::string& part : c.absent) {
+            EXPECT_EQ(page.find(part), std::string::npos) << c.name << ": " << part;
+        }
+        int lines = 0;
+        for (size_t at = page.find("<polyline class=\"charge\""); at != std::string::npos;
+             at = page.find("<polyline class=\"charge\"", at + 1)) {
+            lines++;
+        }
+        if (c.chargeLines >= 0) {
+            EXPECT_EQ(lines, c.chargeLines) << c.name;
+        }
+    }
+}
+
+// A break asked for where a gap was found to be sleep starts the charge's
+// next line there, and outlives the merging of buckets; a bucket that
+// already holds a charge before the gap can't be split.
+TEST(LogReport, ChargeSeriesBreaksItsLine) {
+    ChargeSeries series;
+    series.Start(1000);
+    series.AddCharge(1000, 50, true);
+    series.AddCharge(37000, 49, false);  // ten hours for one step: nothing missed
+    series.AddCharge(37030, 48, false);
+    series.AddCharge(37090, 47, false);
+    auto startsLine = [&](int64_t elapsed) {
+        return series.Buckets()[static_cast<size_t>((elapsed - 1000) / series.Width())].startsRun;
+    };
+    ASSERT_EQ(series.Width(), 64);
+    EXPECT_FALSE(startsLine(37000));
+    series.BreakAt(37030);  // in the bucket of 37000
+    EXPECT_FALSE(startsLine(37000));
+    series.BreakAt(37000);
+    EXPECT_TRUE(startsLine(37000));
+    EXPECT_FALSE(startsLine(37090));
+    series.AddCharge(73000, 40, false);  // 10 hours, 7 steps missed
+    ASSERT_EQ(series.Width(), 128);
+    EXPECT_TRUE(startsLine(37000));
+    EXPECT_TRUE(startsLine(73000));
+
+    // A break in an empty bucket holds for the charge after it, merged or not.
+    ChargeSeries other;
+    other.Start(0);
+    other.AddCharge(0, 50, true);
+    other.BreakAt(2);
+    other.AddCharge(3, 50, false);
+    EXPECT_TRUE(other.Buckets()[2].startsRun);
+    other.AddCharge(720, 50, false);
+    ASSERT_EQ(other.Width(), 2);
+    EXPECT_TRUE(other.Buckets()[1].startsRun);
+}
+
 // The terminal summary of one session: the span, the totals, the session's
 // row and the trend, with durations in hours and minutes.
 TEST(LogReport, TextSummary) {
@@ -465,16 +641,17 @@ TEST(LogReport, TextSummary) {
     }
 }
 
-// A year of a report every ten minutes, a session on battery every day:
-// the page stays well under 1 MB, the charge line thinned to at most two
-// points per bucket, every day's drain drawn.
+// A year of a report every ten minutes, three sessions on battery a day
+// (more than the tables keep): the page stays well under 1 MB, the charge
+// line thinned to at most two points per bucket, every day's drain drawn,
+// every session and every second on battery in the charge chart's marks.
 TEST(LogReport, AYearMakesAPageOfBoundedSize) {
     LogParser parser(DateRange(), {}, nullptr);
     for (int64_t minute = 0; minute < 365 * 24 * 60; minute += 10) {
         CivilTime time = CivilFromSeconds(DaysFromCivil(2026, 1, 1) * 86400 + minute * 60);
         int ofDay = static_cast<int>(minute % 1440);
-        bool battery = ofDay >= 9 * 60 && ofDay < 13 * 60;
-        int charge = battery ? 100 - (ofDay - 9 * 60) / 4 : 100;
+        bool battery = ofDay >= 9 * 60 && ofDay < 18 * 60 && (ofDay - 9 * 60) % 180 < 120;
+        int charge = battery ? 100 - (ofDay - 9 * 60) % 180 / 4 : 100;
         char line[96];
         snprintf(line, sizeof line, "%02d/%02d/%02d %02d:%02d:00  Power source: %sStatus: %d%%",
                  time.month, time.day, time.year % 100, time.hour, time.minute,
@@ -484,7 +661,13 @@ TEST(LogReport, AYearMakesAPageOfBoundedSize) {
     }
     parser.Finish();
     ASSERT_EQ(parser.Machines().size(), 1u);
-    ASSERT_EQ(parser.Machines()[0]->Summary().SessionCount(), 365);
+    const LogSummary& summary = parser.Machines()[0]->Summary();
+    ASSERT_EQ(summary.SessionCount(), 3 * 365);
+    double batterySeconds = 0;
+    for (const ChargeBucket& bucket : summary.Charge().Buckets()) {
+        batterySeconds += bucket.batterySeconds;
+    }
+    EXPECT_EQ(batterySeconds, static_cast<double>(summary.BatterySeconds()));
     FILE* out = tmpfile();
     ASSERT_TRUE(out);
     WriteHtmlPage(out, parser.Machines(), {"<year>.log"}, "");
@@ -494,6 +677,12 @@ TEST(LogReport, AYearMakesAPageOfBoundedSize) {
     EXPECT_EQ(page.find("<year>"), std::string::npos);
     EXPECT_NE(page.find("&lt;year&gt;.log"), std::string::npos);
     size_t points = 0, drains = 0;
+    long marked = 0;
+    for (size_t at = page.find("class=\"session\""); at != std::string::npos;
+         at = page.find("class=\"session\"", at + 1)) {
+        marked += strtol(page.c_str() + page.find(": ", page.find(" to ", at)) + 2, nullptr, 10);
+    }
+    EXPECT_EQ(marked, summary.SessionCount());
     for (size_t at = page.find("class=\"charge\" points=\""); at != std::string::npos;
          at = page.find("class=\"charge\"", at + 1)) {
         for (size_t end = page.find('"', at + 23), comma = page.find(',', at); comma < end;
