@@ -289,17 +289,18 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
          "2026-12-05T10:00:00,2026-12-05T11:00:00,3600,80,79,1.20,,,cut,0,\n",
          {}},
         // Errors -12.5, +5.0 and +10.0 %; the report at 74 % is too close to the end.
-        // Errors +20.0, -12.5, +5.0 and +10.0 % against the charge's steps,
-        // a point every 6 minutes; the report at 72 % is too close to the end.
+        // Errors +20.0, -100 (nothing left shown), -12.5, +5.0, +10.0 and
+        // +30.0 % (5 points above the end) against the charge's steps, a
+        // point every 6 minutes; the report at 72 % is too close to the end.
         {"median estimate error",
          Status("12/04/26 08:00:00", kBattery, "80%", 34776) +
-             Status("12/04/26 08:06:00", kBattery, "79%") +
+             Status("12/04/26 08:06:00", kBattery, "79%", 0) +
              Status("12/04/26 08:12:00", kBattery, "78%", 24728) +
              Status("12/04/26 08:18:00", kBattery, "77%") +
              Status("12/04/26 08:24:00", kBattery, "76%", 28917) +
              Status("12/04/26 08:30:00", kBattery, "75%") +
              Status("12/04/26 08:36:00", kBattery, "74%", 29502) +
-             Status("12/04/26 08:42:00", kBattery, "73%") +
+             Status("12/04/26 08:42:00", kBattery, "73%", 34398) +
              Status("12/04/26 08:48:00", kBattery, "72%", 1) +
              Status("12/04/26 08:54:00", kBattery, "71%") +
              Status("12/04/26 09:00:00", kBattery, "70%") +
@@ -352,6 +353,19 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
          "1796119202.000001 laptop tolvane[9]: 12/01/26 10:00:00  Power source: AC       Status: "
          "88%\n",
          "2026-12-01T09:00:00,2026-12-01T10:00:00,3602,90,89,1.00,,,ac,0,laptop\n",
+         {}},
+        // Travel west: the journal's offsets tell the half hour it lasted.
+        {"journal with negative offsets",
+         "2026-12-03T08:00:00-0500 pc tolvane[5]: 12/03/26 08:00:00  Power source: Battery  "
+         "Status: 90%\n"
+         "2026-12-03T14:30:00+01:00 pc tolvane[5]: 12/03/26 14:30:00  Power source: AC       "
+         "Status: 88%\n",
+         "2026-12-03T08:00:00-05:00,2026-12-03T14:30:00+01:00,1800,90,90,0.00,,,ac,0,pc\n",
+         {}},
+        {"a leap day, and the battery run flat",
+         Status("02/29/28 23:30:00", kBattery, "5%") + Status("03/01/28 00:00:00", kBattery, "2%") +
+             Status("03/01/28 00:10:00", kBattery, "0%") + Status("03/01/28 00:30:00", kAc, "0%"),
+         "2028-02-29T23:30:00,2028-03-01T00:30:00,3600,5,0,5.00,72000,,ac,0,\n",
          {}},
         // A collector's journal: two machines' lines second by second, a
         // boot line between them; each machine its own session.
@@ -615,6 +629,18 @@ TEST(LogReport, ChargeSeriesBreaksItsLine) {
     other.AddCharge(720, 50, false);
     ASSERT_EQ(other.Width(), 2);
     EXPECT_TRUE(other.Buckets()[1].startsRun);
+}
+
+// How every output writes its figures: durations to the nearest minute,
+// whole days, an error that rounds to nothing without a sign.
+TEST(LogReport, Formatting) {
+    EXPECT_EQ(FormatDuration(5999), "1h 40m");
+    EXPECT_EQ(FormatDuration(86400, true), "1 day 0h 00m");
+    EXPECT_EQ(FormatDuration(2 * 86400 + 3 * 3600 + 5 * 60, true), "2 days 3h 05m");
+    EXPECT_EQ(FormatError(0), "0.0%");
+    EXPECT_EQ(FormatError(-0.04), "0.0%");
+    EXPECT_EQ(FormatError(4.06), "+4.1%");
+    EXPECT_EQ(FormatFixed(-0.001, 2), "0.00");
 }
 
 // The terminal summary of one session: the span, the totals, the session's
