@@ -16,7 +16,11 @@ Table SessionTable(const LogSummary& summary) {
                     "To",    "%/h",  "Full",      "Estimates", "Ended"};
     for (const Session& session : summary.Sessions()) {
         std::string end = FormatMinute(session.end.shown);
-        end = DayOf(session.end.shown) == DayOf(session.start.shown) ? end.substr(11) : end.substr(5);
+        if (DayOf(session.end.shown) == DayOf(session.start.shown)) {
+            end = end.substr(11);
+        } else if (session.end.shown.year == session.start.shown.year) {
+            end = end.substr(5);
+        }
         table.rows.push_back(
             {FormatMinute(session.start.shown), end,
              FormatDuration(static_cast<double>(session.seconds)),

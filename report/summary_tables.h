@@ -13,7 +13,8 @@ struct Table {
     std::vector<std::vector<std::string>> rows;  // "" where a figure has no value
 };
 
-// The sessions listed: start, end (its time alone on the day it began),
+// The sessions listed: start, end (its time alone on the day it began, no
+// year in the year it began),
 // length, asleep, from, to, drain, full runtime, estimates, ended.
 Table SessionTable(const LogSummary& summary);
 // The drain of each of the last 14 days or weeks.
