@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "monitor/local_clock.h"
+#include "report/battery_info.h"
+#include "report/battery_output.h"
 #include "report/csv_output.h"
 #include "report/html_page.h"
 #include "report/log_parser.h"
@@ -121,6 +124,19 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     if (options.help || options.version) {
         fputs(options.help ? kUsage : "tolvane-report " TOLVANE_VERSION "\n", out);
         return fflush(out) == 0 ? 0 : 1;
+    }
+    if (options.batteries) {
+        std::vector<BatteryInfo> batteries = ReadInstalledBatteries();
+        struct tm now;
+        ReadLocalTime(&now);
+        std::string text = options.format == OutputFormat::Csv   ? BatteryCsv(batteries)
+                           : options.format == OutputFormat::Log ? BatteryLogLines(batteries, now)
+                                                                 : BatteryText(batteries);
+        if (fputs(text.c_str(), out) == EOF || fflush(out) != 0 || ferror(out)) {
+            fprintf(err, "tolvane-report: standard output: %s\n", strerror(errno));
+            return 1;
+        }
+        return 0;
     }
     if (options.files.empty()) {
         options.files.push_back("-");

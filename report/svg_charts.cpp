@@ -105,6 +105,28 @@ std::string ChargeLines(const ChargeSeries& series, X x, Y y) {
 
 }  // namespace
 
+const double kChartLeft = kLeft, kChartRight = kRight, kChartTop = kTop, kChartBottom = kBottom;
+
+std::string SvgOpen(const char* id, int width, int height, const std::string& label) {
+    return Open(id, width, height, label);
+}
+
+std::string SvgText(double x, double y, const std::string& anchor, const std::string& text) {
+    return Text(x, y, anchor, text);
+}
+
+std::string SvgLine(double x1, double y1, double x2, double y2, const char* cssClass) {
+    return Line(x1, y1, x2, y2, cssClass);
+}
+
+std::string SvgGrid(double top, double step, const char* unit) {
+    return Grid(top, step, unit);
+}
+
+double TickStep(double span, double ticks, const std::vector<double>& steps) {
+    return Step(span, ticks, steps);
+}
+
 std::string Coordinate(double value) {
     std::string text = FormatFixed(value, 1);
     return text.size() > 2 && text.substr(text.size() - 2) == ".0" ? text.substr(0, text.size() - 2)

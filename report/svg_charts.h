@@ -5,6 +5,7 @@
 #define TOLVANE_REPORT_SVG_CHARTS_H
 
 #include <string>
+#include <vector>
 
 #include "report/log_summary.h"
 
@@ -20,5 +21,16 @@ std::string DrainChart(const LogSummary& summary);
 
 // "12", "12.5": a coordinate with at most one decimal.
 std::string Coordinate(double value);
+
+// The parts the charts are drawn with, for charts drawn elsewhere. The wide
+// charts are 960 by 276 with their plot area within these bounds.
+extern const double kChartLeft, kChartRight, kChartTop, kChartBottom;
+std::string SvgOpen(const char* id, int width, int height, const std::string& label);
+std::string SvgText(double x, double y, const std::string& anchor, const std::string& text);
+std::string SvgLine(double x1, double y1, double x2, double y2, const char* cssClass);
+// Grid lines with their labels from 0 to `top` over the wide plot area.
+std::string SvgGrid(double top, double step, const char* unit);
+// A tick step from `steps` that gives about `ticks` ticks over `span`.
+double TickStep(double span, double ticks, const std::vector<double>& steps);
 
 #endif
