@@ -152,13 +152,13 @@ std::vector<BatteryInfo> ReadInstalledBatteries() {
         return batteries;
     }
     for (DWORD index = 0; index < kMaxBatteries; index++) {
-        SP_DEVICE_INTERFACE_DATA interface = {};
-        interface.cbSize = sizeof interface;
-        if (!SetupDiEnumDeviceInterfaces(devices, nullptr, &kBatteryClass, index, &interface)) {
+        SP_DEVICE_INTERFACE_DATA entry = {};
+        entry.cbSize = sizeof entry;
+        if (!SetupDiEnumDeviceInterfaces(devices, nullptr, &kBatteryClass, index, &entry)) {
             break;
         }
         DWORD size = 0;
-        SetupDiGetDeviceInterfaceDetailW(devices, &interface, nullptr, 0, &size, nullptr);
+        SetupDiGetDeviceInterfaceDetailW(devices, &entry, nullptr, 0, &size, nullptr);
         if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) || size > 65536) {
             continue;
         }
@@ -166,7 +166,7 @@ std::vector<BatteryInfo> ReadInstalledBatteries() {
         auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
         detail->cbSize = sizeof *detail;
         BatteryInfo info;
-        if (SetupDiGetDeviceInterfaceDetailW(devices, &interface, detail, size, nullptr, nullptr) &&
+        if (SetupDiGetDeviceInterfaceDetailW(devices, &entry, detail, size, nullptr, nullptr) &&
             ReadBattery(detail->DevicePath, &info)) {
             // Windows gives its batteries no short names; their order does.
             info.name = "BAT" + std::to_string(index);
