@@ -57,7 +57,9 @@ bool SplitRecord(std::string_view record, std::vector<std::string>* fields) {
                 }
                 field += record[at];
             }
-            if (at < record.size() && record[at] != ',') {
+            // Quoted only where it must be, as Quoted writes it.
+            if ((at < record.size() && record[at] != ',') ||
+                field.find_first_of(",\"\r\n") == std::string::npos) {
                 return false;
             }
         } else {
@@ -79,24 +81,22 @@ bool SplitRecord(std::string_view record, std::vector<std::string>* fields) {
     }
 }
 
-// "" or digits with at most `decimals` after a point; false for anything
-// else, so that no garbage turns into a figure.
+// "" or digits with exactly `decimals` after a point, as Fixed writes
+// them; false for anything else, so that no garbage turns into a figure.
 bool ParseNumber(const std::string& text, int decimals, std::optional<double>* value) {
     if (text.empty()) {
         *value = std::nullopt;
         return true;
     }
-    size_t point = text.find('.');
-    size_t whole = point == std::string::npos ? text.size() : point;
-    size_t fraction = point == std::string::npos ? 0 : text.size() - point - 1;
-    if (whole == 0 || whole > 9 || (point != std::string::npos && fraction == 0) ||
-        fraction > static_cast<size_t>(decimals)) {
+    size_t whole = decimals == 0 ? text.size() : text.size() - static_cast<size_t>(decimals) - 1;
+    if (text.size() <= static_cast<size_t>(decimals) + (decimals ? 1 : 0) || whole > 9 ||
+        (decimals && text[whole] != '.') || (text[0] == '0' && whole > 1)) {
         return false;
     }
     double number = 0, scale = 1;
     for (size_t i = 0; i < text.size(); i++) {
-        if (i == point) {
-            continue;
+        if (i == whole) {
+            continue;  // the point
         }
         if (text[i] < '0' || text[i] > '9') {
             return false;

@@ -179,6 +179,9 @@ TEST(BatteryInfo, LogLinesReadBack) {
         "12/09/26 08:05:07  Battery health: BAT0,,5B10,,-57.00,49.41,86.7,",
         "12/09/26 08:05:07  Battery health: BAT0,,5B10,,57.00,49.41,86.75,",
         "12/09/26 08:05:07  Battery health: BAT0,,5B10,,57.,49.41,86.7,",
+        "12/09/26 08:05:07  Battery health: BAT0,,5B10,,57.0,49.41,86.7,",
+        "12/09/26 08:05:07  Battery health: BAT0,,5B10,,057.00,49.41,86.7,",
+        "12/09/26 08:05:07  Battery health: \"BAT0\",,5B10,,57.00,49.41,86.7,",  // needless quotes
         "12/09/26 08:05:07  Battery health: BAT0,,5B10,,57.00,49.41,86.7,0",
         "12/09/26 08:05:07  Battery health: BAT0,,5B10,,57.00,49.41,86.7,1.5",
         "12/09/26 08:05:07  Battery health: \"BAT0,,5B10,,57.00,49.41,86.7,",  // open quote
@@ -191,6 +194,24 @@ TEST(BatteryInfo, LogLinesReadBack) {
     };
     for (const char* line : bad) {
         EXPECT_FALSE(ParseBatteryHealthMessage(line, &stamp, &read)) << line;
+    }
+    // Every line cut short or with one character changed: taken only where
+    // it still is exactly the form, so never with a figure it doesn't show.
+    const std::string record = ",\"Acme, \"\"X\"\"\",5B10,,57.00,49.41,86.7,312";
+    const std::string line = "12/09/26 08:05:07  Battery health: BAT0" + record;
+    for (size_t at = 0; at <= line.size(); at++) {
+        std::vector<std::string> variants = {line.substr(0, at)};
+        for (char c : std::string(",\".-0 9x\0", 10)) {
+            if (at < line.size()) {
+                variants.push_back(line);
+                variants.back()[at] = c;
+            }
+        }
+        for (const std::string& variant : variants) {
+            if (ParseBatteryHealthMessage(variant, &stamp, &read)) {
+                EXPECT_EQ(variant.substr(35), BatteryCsvRecord(read)) << variant;
+            }
+        }
     }
 }
 
