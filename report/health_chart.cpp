@@ -83,7 +83,8 @@ std::string Chart(const std::vector<const HealthSeries*>& all) {
             return a->first.instant < b->first.instant;
         });
     double tick = TickStep(span, 8, {86400, 7 * 86400, 28 * 86400, 91 * 86400, 364 * 86400});
-    for (double at = 0; at <= span; at += tick) {
+    // Each label is 70 units wide: none runs past the chart's edge.
+    for (double at = 0; x(from + static_cast<int64_t>(at)) <= kChartRight - 35; at += tick) {
         int64_t instant = from + static_cast<int64_t>(at);
         CivilTime shown =
             CivilFromSeconds(SecondsOf(earliest->first.shown) + (instant - earliest->first.instant));

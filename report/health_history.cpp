@@ -187,5 +187,9 @@ std::string HealthSummaryText(const HealthHistory& history,
         text += "\n";
     }
     std::string estimate = HealthEstimateText(history, drainPercentPerHour);
+    size_t part = estimate.find("; ");
+    if (part != std::string::npos) {
+        estimate.replace(part, 2, ";\n  ");
+    }
     return text + (estimate.empty() ? "" : "  " + estimate + "\n");
 }
