@@ -3,6 +3,7 @@
 #ifndef TOLVANE_REPORT_BATTERY_INFO_H
 #define TOLVANE_REPORT_BATTERY_INFO_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include <optional>
@@ -19,6 +20,10 @@ struct BatteryInfo {
     std::optional<double> healthPercent;
     std::optional<int64_t> cycleCount;  // none where 0 or not given
 };
+
+// Names, makers, models and technologies are cut to this many bytes: a
+// driver's garbage stays out of the log.
+const size_t kMaxBatteryText = 64;
 
 #ifndef _WIN32
 // The batteries under classDir (a directory laid out as

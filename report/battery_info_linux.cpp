@@ -9,8 +9,6 @@ namespace {
 
 // Attribute files are one short line; anything longer is not one to trust.
 const size_t kMaxAttribute = 4096;
-// Names, makers and models are short; a driver's garbage stays out of the log.
-const size_t kMaxText = 64;
 
 // The file's text without surrounding white space; nullopt when it can't
 // be read.
@@ -36,11 +34,11 @@ std::optional<std::string> ReadAttribute(const std::string& directory, const cha
 }
 
 // A text attribute for display: "" where missing, control characters
-// dropped, cut to kMaxText bytes.
+// dropped, cut to kMaxBatteryText bytes.
 std::string ReadText(const std::string& directory, const char* name) {
     std::string text;
     for (char c : ReadAttribute(directory, name).value_or("")) {
-        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f && text.size() < kMaxText) {
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f && text.size() < kMaxBatteryText) {
             text += c;
         }
     }
@@ -85,7 +83,7 @@ bool ReadBattery(const std::string& classDir, const std::string& name, BatteryIn
         ReadAttribute(directory, "present").value_or("1") == "0") {
         return false;
     }
-    info->name = name.substr(0, kMaxText);
+    info->name = name.substr(0, kMaxBatteryText);
     info->manufacturer = ReadText(directory, "manufacturer");
     info->model = ReadText(directory, "model_name");
     info->technology = ReadText(directory, "technology");

@@ -12,13 +12,13 @@ namespace {
 
 // GUID_DEVCLASS_BATTERY, the battery devices' interface class, spelled out
 // so that no GUID library is linked.
-const GUID kBatteryClass = {0x72631e54, 0x78a4, 0x11d0, {0xbc, 0xf7, 0x00, 0xaa, 0x00, 0xb7, 0xb3, 0x2a}};
+const GUID kBatteryClass = {
+    0x72631e54, 0x78a4, 0x11d0, {0xbc, 0xf7, 0x00, 0xaa, 0x00, 0xb7, 0xb3, 0x2a}};
 
-const size_t kMaxText = 64;
 const DWORD kMaxBatteries = 16;
 
 // UTF-8 of what the driver gave, control characters dropped, cut at a
-// character's start to kMaxText bytes.
+// character's start to kMaxBatteryText bytes.
 std::string Utf8(const std::wstring& text) {
     std::wstring shown;
     for (wchar_t c : text) {
@@ -39,8 +39,8 @@ std::string Utf8(const std::wstring& text) {
                                 size, nullptr, nullptr);
         }
     }
-    if (utf8.size() > kMaxText) {
-        size_t end = kMaxText;
+    if (utf8.size() > kMaxBatteryText) {
+        size_t end = kMaxBatteryText;
         while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xc0) == 0x80) {
             end--;
         }
@@ -54,9 +54,7 @@ std::string Utf8(const std::wstring& text) {
 }
 
 // A capacity the driver knows: neither 0 nor BATTERY_UNKNOWN_CAPACITY.
-bool KnownCapacity(ULONG capacity) {
-    return capacity != 0 && capacity != BATTERY_UNKNOWN_CAPACITY;
-}
+bool KnownCapacity(ULONG capacity) { return capacity != 0 && capacity != BATTERY_UNKNOWN_CAPACITY; }
 
 bool QueryString(HANDLE device, ULONG tag, BATTERY_QUERY_INFORMATION_LEVEL level,
                  std::wstring* text) {
@@ -78,9 +76,9 @@ bool QueryString(HANDLE device, ULONG tag, BATTERY_QUERY_INFORMATION_LEVEL level
 }
 
 bool ReadBattery(const wchar_t* path, BatteryInfo* info) {
-    HANDLE device = CreateFileW(path, GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE device =
+        CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (device == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -88,10 +86,9 @@ bool ReadBattery(const wchar_t* path, BatteryInfo* info) {
     DWORD returned = 0;
     BATTERY_QUERY_INFORMATION query = {};
     BATTERY_INFORMATION information = {};
-    bool read =
-        DeviceIoControl(device, IOCTL_BATTERY_QUERY_TAG, &wait, sizeof wait, &tag, sizeof tag,
-                        &returned, nullptr) &&
-        tag != BATTERY_TAG_INVALID;
+    bool read = DeviceIoControl(device, IOCTL_BATTERY_QUERY_TAG, &wait, sizeof wait, &tag,
+                                sizeof tag, &returned, nullptr) &&
+                tag != BATTERY_TAG_INVALID;
     if (read) {
         query.BatteryTag = tag;
         query.InformationLevel = BatteryInformation;

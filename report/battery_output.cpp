@@ -32,9 +32,7 @@ std::string Fixed(std::optional<double> value, int decimals) {
     return value ? FormatFixed(*value, decimals) : "";
 }
 
-std::string OrDash(const std::string& text) {
-    return text.empty() ? "-" : text;
-}
+std::string OrDash(const std::string& text) { return text.empty() ? "-" : text; }
 
 // Splits a CSV record into its fields; false where the quoting is broken.
 bool SplitRecord(std::string_view record, std::vector<std::string>* fields) {
@@ -147,11 +145,10 @@ std::string BatteryText(const std::vector<BatteryInfo>& batteries) {
                 "  Model        : " + OrDash(info.model) + "\n" +
                 "  Technology   : " + OrDash(info.technology) + "\n" +
                 "  Design       : " + wattHours(info.designWh) + "\n" +
-                "  Full charge  : " + wattHours(info.fullWh) + "\n" +
-                "  Health       : " +
+                "  Full charge  : " + wattHours(info.fullWh) + "\n" + "  Health       : " +
                 (info.healthPercent ? FormatFixed(*info.healthPercent, 1) + " %" : "-") + "\n" +
-                "  Cycles       : " +
-                (info.cycleCount ? std::to_string(*info.cycleCount) : "-") + "\n";
+                "  Cycles       : " + (info.cycleCount ? std::to_string(*info.cycleCount) : "-") +
+                "\n";
         // Shown as read: the gauge's full figure on a new battery is often
         // a little above the design.
         if (info.healthPercent && *info.healthPercent > 100.0) {
@@ -175,7 +172,8 @@ std::string BatteryLogLines(const std::vector<BatteryInfo>& batteries, const str
     FormatTimeStamp(time, &localTime);
     std::string lines;
     for (const BatteryInfo& info : batteries) {
-        lines += std::string(date) + " " + time + std::string(kLabel) + BatteryCsvRecord(info) + "\n";
+        lines +=
+            std::string(date) + " " + time + std::string(kLabel) + BatteryCsvRecord(info) + "\n";
     }
     return lines;
 }
@@ -189,6 +187,12 @@ bool ParseBatteryHealthMessage(std::string_view message, CivilTime* stamp, Batte
         !SplitRecord(message.substr(kStampLength + kLabel.size()), &fields) ||
         fields.size() != kFields) {
         return false;
+    }
+    for (size_t i = 0; i < 4; i++) {
+        // Longer than any text written: not a line of ours.
+        if (fields[i].size() > kMaxBatteryText) {
+            return false;
+        }
     }
     BatteryInfo read;
     read.name = fields[0];

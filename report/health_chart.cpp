@@ -48,9 +48,9 @@ std::string Chart(const std::vector<const HealthSeries*>& all) {
     auto y = [&](double figure) {
         return kChartBottom - std::min(figure, top) / top * (kChartBottom - kChartTop);
     };
-    std::string svg = SvgOpen("capacity-chart", 960, 276,
-                              "Full charge capacity against design over time") +
-                      SvgGrid(top, step, wattHours ? " Wh" : "%");
+    std::string svg =
+        SvgOpen("capacity-chart", 960, 276, "Full charge capacity against design over time") +
+        SvgGrid(top, step, wattHours ? " Wh" : "%");
     for (size_t i = 0; i < all.size(); i++) {
         const HealthSeries& series = *all[i];
         const char* colour = kColours[i % (sizeof kColours / sizeof kColours[0])];
@@ -60,9 +60,8 @@ std::string Chart(const std::vector<const HealthSeries*>& all) {
                "\" y2=\"" + Coordinate(y(design)) + "\" stroke=\"" + colour +
                "\" stroke-dasharray=\"5 4\"><title>" + Label(series) + ": design</title></line>\n";
         std::vector<HealthPoint> points = series.points.Items();
-        std::sort(points.begin(), points.end(), [](const HealthPoint& a, const HealthPoint& b) {
-            return a.instant < b.instant;
-        });
+        std::sort(points.begin(), points.end(),
+                  [](const HealthPoint& a, const HealthPoint& b) { return a.instant < b.instant; });
         std::string line;
         for (const HealthPoint& point : points) {
             if (std::optional<double> figure = value(series, point)) {
@@ -78,16 +77,16 @@ std::string Chart(const std::vector<const HealthSeries*>& all) {
                ": full charge capacity</title></polyline>\n";
     }
     // Date ticks on whole days, weeks or months from the first reading.
-    const HealthSeries* earliest = *std::min_element(
-        all.begin(), all.end(), [](const HealthSeries* a, const HealthSeries* b) {
+    const HealthSeries* earliest =
+        *std::min_element(all.begin(), all.end(), [](const HealthSeries* a, const HealthSeries* b) {
             return a->first.instant < b->first.instant;
         });
     double tick = TickStep(span, 8, {86400, 7 * 86400, 28 * 86400, 91 * 86400, 364 * 86400});
     // Each label is 70 units wide: none runs past the chart's edge.
     for (double at = 0; x(from + static_cast<int64_t>(at)) <= kChartRight - 35; at += tick) {
         int64_t instant = from + static_cast<int64_t>(at);
-        CivilTime shown =
-            CivilFromSeconds(SecondsOf(earliest->first.shown) + (instant - earliest->first.instant));
+        CivilTime shown = CivilFromSeconds(SecondsOf(earliest->first.shown) +
+                                           (instant - earliest->first.instant));
         svg += SvgLine(x(instant), kChartBottom, x(instant), kChartBottom + 4, "axis") +
                SvgText(x(instant), kChartBottom + 20, "middle", FormatIsoDate(DayOf(shown)));
     }

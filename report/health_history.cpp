@@ -24,9 +24,7 @@ std::string Figure(const HealthSeries& series, const HealthPoint& point) {
     return point.fullWh ? FormatFixed(*point.fullWh, 2) + " Wh full" : "-";
 }
 
-std::string Day(const HealthPoint& point) {
-    return FormatIsoDate(DayOf(point.shown));
-}
+std::string Day(const HealthPoint& point) { return FormatIsoDate(DayOf(point.shown)); }
 
 }  // namespace
 
@@ -51,10 +49,10 @@ void HealthHistory::Add(int64_t instant, const CivilTime& shown, const BatteryIn
     auto found = std::find_if(series_.begin(), series_.end(), same);
     if (found == series_.end()) {
         if (series_.size() >= kMaxSeries) {
-            series_.erase(std::min_element(
-                series_.begin(), series_.end(), [](const HealthSeries& a, const HealthSeries& b) {
-                    return a.latest.instant < b.latest.instant;
-                }));
+            series_.erase(std::min_element(series_.begin(), series_.end(),
+                                           [](const HealthSeries& a, const HealthSeries& b) {
+                                               return a.latest.instant < b.latest.instant;
+                                           }));
         }
         series_.emplace_back();
         found = series_.end() - 1;
@@ -134,7 +132,8 @@ std::string LatestHealthText(const HealthHistory& history) {
     return health ? FormatFixed(*health, 1) + "%" : "";
 }
 
-std::string HealthEstimateText(const HealthHistory& history, std::optional<double> drainPercentPerHour) {
+std::string HealthEstimateText(const HealthHistory& history,
+                               std::optional<double> drainPercentPerHour) {
     if (!drainPercentPerHour || !(*drainPercentPerHour > 0) || !isfinite(*drainPercentPerHour)) {
         return "";
     }
@@ -163,10 +162,9 @@ std::string HealthSummaryText(const HealthHistory& history,
         if (series.designWh) {
             about += (about.empty() ? "" : ", ") + FormatFixed(*series.designWh, 2) + " Wh design";
         }
-        bool replaced = std::any_of(all.begin(), all.begin() + static_cast<ptrdiff_t>(i),
-                                    [&](const HealthSeries* earlier) {
-                                        return earlier->name == series.name;
-                                    });
+        bool replaced =
+            std::any_of(all.begin(), all.begin() + static_cast<ptrdiff_t>(i),
+                        [&](const HealthSeries* earlier) { return earlier->name == series.name; });
         text += "  " + (series.name.empty() ? std::string("battery") : series.name) +
                 (about.empty() ? "" : " (" + about + ")") +
                 (replaced ? ", a new battery from " + Day(series.first) : "") + ":\n    " +

@@ -27,8 +27,8 @@ struct Supply {
 
 // A battery as most laptops show it, with the serial that must never show.
 Supply Battery(const std::string& name, std::vector<std::pair<std::string, std::string>> files) {
-    files.insert(files.begin(), {{"type", "Battery\n"}, {"present", "1\n"},
-                                 {"serial_number", "SECRET-4711\n"}});
+    files.insert(files.begin(),
+                 {{"type", "Battery\n"}, {"present", "1\n"}, {"serial_number", "SECRET-4711\n"}});
     return {name, files};
 }
 
@@ -91,7 +91,8 @@ TEST(BatteryInfo, PowerSupplyTreesGiveTheirCsv) {
         {"a mouse (scope Device), the mains and an empty slot left out",
          {Battery("hidpp_battery_0", {{"scope", "Device\n"}, {"energy_full", "1000000\n"}}),
           {"AC", {{"type", "Mains\n"}, {"online", "1\n"}}},
-          Battery("BAT1", {{"present", "0\n"}}), Battery("BAT0", kEnergy)},
+          Battery("BAT1", {{"present", "0\n"}}),
+          Battery("BAT0", kEnergy)},
          "BAT0,,,,57.00,49.41,86.7,\n"},
         {"cycle_count 0: not counted",
          {Battery("BAT0", {{"cycle_count", "0\n"}, {"energy_full", "1000000\n"}})},
@@ -168,7 +169,7 @@ TEST(BatteryInfo, LogLinesReadBack) {
     BatteryInfo read;
     ASSERT_TRUE(ParseBatteryHealthMessage(good, &stamp, &read));
     EXPECT_EQ(read.cycleCount.value_or(0), 3);
-    const char* const bad[] = {
+    const std::string bad[] = {
         "",
         "12/09/26 08:05:07  Battery health: ",
         "12/09/26 08:05:07  Battery health: BAT0,,5B10,,57.00,49.41,86.7",    // cut off
@@ -190,8 +191,9 @@ TEST(BatteryInfo, LogLinesReadBack) {
         "12/09/26 24:05:07  Battery health: BAT0,,5B10,,57.00,49.41,86.7,",
         "12/09/26 08:05:07 Battery health: BAT0,,5B10,,57.00,49.41,86.7,",
         "12/09/26 08:05:07  Power source: AC       Status: High, Charging, 80%",
+        "12/09/26 08:05:07  Battery health: BAT0," + std::string(65, 'M') + ",5B10,,,,,",
     };
-    for (const char* line : bad) {
+    for (const std::string& line : bad) {
         EXPECT_FALSE(ParseBatteryHealthMessage(line, &stamp, &read)) << line;
     }
     // Every line cut short or with one character changed: taken only where
@@ -223,6 +225,7 @@ TEST(BatteryInfo, WindowsBatteryInformationDecoded) {
         std::wstring maker, device;
         std::string csv;
     };
+    // clang-format off
     const Case cases[] = {
         {"mWh", BATTERY_SYSTEM_BATTERY, 57000, 49410, 312, {'L', 'I', 'O', 'N'}, L"SMP",
          L"DELL 5B10", ",SMP,DELL 5B10,LION,57.00,49.41,86.7,312"},
@@ -233,6 +236,7 @@ TEST(BatteryInfo, WindowsBatteryInformationDecoded) {
          ",\"Acme, \xc3\xa9\",XY,Pb,57.00,,,"},
         {"design 0", BATTERY_SYSTEM_BATTERY, 0, 51000, 1, {0, 0, 0, 0}, L"", L"", ",,,,,51.00,,1"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         BATTERY_INFORMATION information = {};
         information.Capabilities = c.capabilities;
@@ -240,8 +244,7 @@ TEST(BatteryInfo, WindowsBatteryInformationDecoded) {
         information.FullChargedCapacity = c.full;
         information.CycleCount = c.cycles;
         memcpy(information.Chemistry, c.chemistry, 4);
-        EXPECT_EQ(BatteryCsvRecord(DecodeBatteryInformation(information, c.maker, c.device)),
-                  c.csv)
+        EXPECT_EQ(BatteryCsvRecord(DecodeBatteryInformation(information, c.maker, c.device)), c.csv)
             << c.what;
     }
 }

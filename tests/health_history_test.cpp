@@ -59,7 +59,8 @@ TEST(BatteryHealth, HistoryPerBattery) {
                         "(12.5 %/h);\n  at design capacity it would last 10h 00m."),
               std::string::npos)
         << text;
-    EXPECT_EQ(HealthSummaryText(history, std::nullopt).find("full charge lasts"), std::string::npos);
+    EXPECT_EQ(HealthSummaryText(history, std::nullopt).find("full charge lasts"),
+              std::string::npos);
 
     std::string html = HealthHtmlSection(history, 12.5);
     EXPECT_NE(html.find("<svg id=\"capacity-chart\""), std::string::npos);
