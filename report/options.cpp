@@ -4,6 +4,7 @@
 
 const char* const kUsage =
     "Usage: tolvane-report [OPTION]... [FILE]...\n"
+    "  or:  tolvane-report --batteries [--format=text|csv|log]\n"
     "Sums up a Tolvane battery log: the sessions on battery, how fast the\n"
     "battery drained, how long a full charge lasts at that pace, and how well\n"
     "the remaining times shown held up. The FILEs are read in order as one log;\n"
