@@ -62,8 +62,8 @@ FleetTable MakeFleetTable(const std::vector<const MachineLog*>& machines) {
     fleet.caption = FormatCount(static_cast<int64_t>(machines.size()), "machine") +
                     ", the largest loss of full runtime first (the last 30 days of sessions "
                     "against the first), then the shortest full runtime.";
-    fleet.table.header = {"Host", "First",    "Last", "Sessions", "On battery", "%/h",
-                          "Full", "%/h",      "Full", "Change",   "Estimates"};
+    fleet.table.header = {"Host", "First", "Last",   "Sessions",  "On battery", "%/h",
+                          "Full", "%/h",   "Full",   "Change",    "Estimates",  "Health"};
     for (const Row& row : rows) {
         const LogSummary& summary = machines[row.index]->Summary();
         std::optional<double> error = summary.MedianEstimateError();
@@ -75,7 +75,8 @@ FleetTable MakeFleetTable(const std::vector<const MachineLog*>& machines) {
              std::to_string(summary.SessionCount()),
              FormatDuration(static_cast<double>(summary.BatterySeconds()), true),
              DrainText(row.last), FullText(row.last), DrainText(row.first), FullText(row.first),
-             row.change ? FormatError(*row.change) : "", error ? FormatError(*error) : ""});
+             row.change ? FormatError(*row.change) : "", error ? FormatError(*error) : "",
+             LatestHealthText(machines[row.index]->Health())});
     }
     return fleet;
 }

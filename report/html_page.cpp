@@ -2,6 +2,7 @@
 
 #include "report/fleet_table.h"
 #include "report/formatting.h"
+#include "report/health_history.h"
 #include "report/summary_tables.h"
 #include "report/svg_charts.h"
 
@@ -92,8 +93,11 @@ std::string TrendSection(const LogSummary& summary) {
            HtmlTable("trend", Escaped(table)) + "</section>\n";
 }
 
-// The figures, charts and tables of one machine.
-std::string MachineBody(const LogSummary& summary, const std::string& names) {
+// The figures, charts and tables of one machine's reports.
+std::string ReportsBody(const LogSummary& summary, const std::string& names) {
+    if (summary.Reports() == 0) {
+        return "<p class=\"lead\">No Tolvane reports in " + names + ".</p>\n";
+    }
     std::string html = "<p class=\"lead\">From " + FormatMinute(summary.First().shown) + " to " +
                        FormatMinute(summary.Last().shown) + ", read from " + names + ".</p>\n<dl>\n";
     double span = static_cast<double>(summary.Last().elapsed - summary.First().elapsed);
@@ -129,10 +133,19 @@ std::string MachineBody(const LogSummary& summary, const std::string& names) {
     return html + TrendSection(summary) + Sessions(summary);
 }
 
+// A machine's reports, then its batteries' health.
+std::string MachineBody(const MachineLog& machine, const std::string& names) {
+    std::optional<Drain> recent = machine.Summary().LastDays();
+    return ReportsBody(machine.Summary(), names) +
+           HealthHtmlSection(machine.Health(),
+                             recent ? std::optional<double>(recent->percentPerHour) : std::nullopt);
+}
+
 // Element ids made unique within the page: "charge-chart" becomes
 // "charge-chart-3" in the third machine's section.
 std::string Numbered(std::string html, size_t number) {
-    for (const char* id : {"charge-chart", "estimate-chart", "drain-chart", "trend", "sessions"}) {
+    for (const char* id :
+         {"charge-chart", "estimate-chart", "drain-chart", "trend", "sessions", "capacity-chart"}) {
         std::string from = std::string("id=\"") + id + "\"";
         std::string to = std::string("id=\"") + id + "-" + std::to_string(number) + "\"";
         for (size_t at = html.find(from); at != std::string::npos; at = html.find(from, at)) {
@@ -183,7 +196,7 @@ void WriteHtmlPage(FILE* out, const std::vector<const MachineLog*>& machines,
         return;
     }
     if (machines.size() == 1) {
-        fputs(MachineBody(machines[0]->Summary(), names).c_str(), out);
+        fputs(MachineBody(*machines[0], names).c_str(), out);
     } else {
         FleetTable fleet = MakeFleetTable(machines);
         Table table = Escaped(fleet.table);
@@ -197,7 +210,7 @@ void WriteHtmlPage(FILE* out, const std::vector<const MachineLog*>& machines,
         for (size_t index = 0; index < machines.size(); index++) {
             fprintf(out, "<section class=\"machine\" id=\"machine-%zu\"><h2>%s</h2>\n%s</section>\n",
                     index + 1, EscapeHtml(machines[index]->Host()).c_str(),
-                    Numbered(MachineBody(machines[index]->Summary(), names), index + 1).c_str());
+                    Numbered(MachineBody(*machines[index], names), index + 1).c_str());
         }
     }
     fprintf(out, "<footer>Made by tolvane-report %s.</footer>\n</body></html>\n", TOLVANE_VERSION);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "report/battery_output.h"
 #include "report/formatting.h"
 #include "report/monitor_processes.h"
 
@@ -126,6 +127,7 @@ void LogParser::Line(std::string_view line) {
     }
     ParsedLine parsed = ParseMessage(message);
     if (parsed.kind == LineKind::Other) {
+        Health(prefix, message);
         return;
     }
     sawLog_ = true;
@@ -154,6 +156,34 @@ void LogParser::Line(std::string_view line) {
     }
 }
 
+// A battery health line: the machine's history, not its runs; out of
+// order or not (a separate file of readings may be read after the log).
+void LogParser::Health(const JournalPrefix& prefix, std::string_view message) {
+    CivilTime stamp;
+    BatteryInfo battery;
+    if (!ParseBatteryHealthMessage(message, &stamp, &battery)) {
+        return;
+    }
+    sawLog_ = true;
+    Machine* machine = MachineFor(prefix.host);
+    if (!machine) {
+        return;
+    }
+    LogTime time;
+    time.shown = prefix.hasTime ? prefix.time : stamp;
+    if (prefix.hasTime) {
+        time.instant = SecondsOf(prefix.time) - prefix.offsetMinutes * 60;
+    } else if (prefix.hasUnixTime) {
+        time.instant = prefix.unixTime;
+    } else {
+        time.instant = zone_.ToUtc(SecondsOf(stamp), machine->seen ? machine->lastSeen : INT64_MIN);
+    }
+    int64_t day = DayOf(time.shown);
+    if (day >= range_.firstDay && day <= range_.lastDay) {
+        machine->log.OnHealth(time.instant, time.shown, battery);
+    }
+}
+
 void LogParser::Finish() {
     for (const std::unique_ptr<Machine>& machine : machines_) {
         machine->processes.Finish();
@@ -163,7 +193,7 @@ void LogParser::Finish() {
 std::vector<const MachineLog*> LogParser::Machines() const {
     std::vector<const MachineLog*> logs;
     for (const std::unique_ptr<Machine>& machine : machines_) {
-        if (machine->hasClock) {
+        if (machine->hasClock || !machine->log.Health().Empty()) {
             logs.push_back(&machine->log);
         }
     }

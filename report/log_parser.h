@@ -54,6 +54,7 @@ public:
 private:
     struct Machine;
     Machine* MachineFor(std::string_view host);
+    void Health(const JournalPrefix& prefix, std::string_view message);
     LogTime TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, Machine* machine);
 
     DateRange range_;

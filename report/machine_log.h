@@ -1,10 +1,12 @@
 // One machine's log: its reports, in order, made into sessions and a
-// summary; each session also handed to the CSV as it ends.
+// summary, each session also handed to the CSV as it ends; and the health
+// of its batteries.
 #ifndef TOLVANE_REPORT_MACHINE_LOG_H
 #define TOLVANE_REPORT_MACHINE_LOG_H
 
 #include <string>
 
+#include "report/health_history.h"
 #include "report/log_summary.h"
 #include "report/log_types.h"
 #include "report/sessions.h"
@@ -28,15 +30,21 @@ public:
         summary_.OnRunEnd();
     }
     void OnSession(const Session& session) override;
+    // A battery health line.
+    void OnHealth(int64_t instant, const CivilTime& shown, const BatteryInfo& battery) {
+        health_.Add(instant, shown, battery);
+    }
 
     const std::string& Host() const { return host_; }
     const LogSummary& Summary() const { return summary_; }
+    const HealthHistory& Health() const { return health_; }
 
 private:
     std::string host_;
     CsvWriter* csv_;
     SessionTracker tracker_{this};
     LogSummary summary_;
+    HealthHistory health_;
 };
 
 #endif

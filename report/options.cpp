@@ -4,6 +4,7 @@
 
 const char* const kUsage =
     "Usage: tolvane-report [OPTION]... [FILE]...\n"
+    "  or:  tolvane-report --batteries [--format=text|csv|log]\n"
     "Sums up a Tolvane battery log: the sessions on battery, how fast the\n"
     "battery drained, how long a full charge lasts at that pace, and how well\n"
     "the remaining times shown held up. The FILEs are read in order as one log;\n"
@@ -11,6 +12,9 @@ const char* const kUsage =
     "\n"
     "  --format=text    a summary for the terminal (the default)\n"
     "  --format=csv     the sessions, one line each\n"
+    "  --batteries      the installed batteries and their health instead of a\n"
+    "                   log: text, CSV, or with --format=log the lines to append\n"
+    "                   to a battery log\n"
     "  --html=FILE      a self-contained HTML page with charts, written to FILE\n"
     "                   (- for standard output); nothing else is written unless\n"
     "                   --format is given too\n"
@@ -69,16 +73,20 @@ std::string ParseOptions(int argc, char** argv, Options* options) {
             onlyFiles = true;
         } else if (strcmp(argument, "--help") == 0) {
             options->help = true;
+        } else if (strcmp(argument, "--batteries") == 0) {
+            options->batteries = true;
         } else if (strcmp(argument, "--version") == 0) {
             options->version = true;
         } else if (TakeValue("--format", argc, argv, &i, &value, &problem)) {
             if (!problem.empty()) {
                 return problem;
             }
-            if (value != "text" && value != "csv") {
-                return "option '--format': '" + value + "' is not text or csv";
+            if (value != "text" && value != "csv" && value != "log") {
+                return "option '--format': '" + value + "' is not text, csv or log";
             }
-            options->format = value == "csv" ? OutputFormat::Csv : OutputFormat::Text;
+            options->format = value == "csv"   ? OutputFormat::Csv
+                              : value == "log" ? OutputFormat::Log
+                                               : OutputFormat::Text;
             options->formatGiven = true;
         } else if (TakeValue("--html", argc, argv, &i, &value, &problem)) {
             if (!problem.empty() || value.empty()) {
@@ -106,6 +114,14 @@ std::string ParseOptions(int argc, char** argv, Options* options) {
         } else {
             return std::string("unknown option '") + argument + "'";
         }
+    }
+    if (options->format == OutputFormat::Log && !options->batteries) {
+        return "option '--format=log' goes with --batteries only";
+    }
+    if (options->batteries && (options->html || !options->files.empty() ||
+                               options->range.firstDay != DateRange().firstDay ||
+                               options->range.lastDay != DateRange().lastDay)) {
+        return "--batteries reads no log: no FILE, --html, --since or --until";
     }
     if (options->range.firstDay > options->range.lastDay) {
         return "--since is after --until";

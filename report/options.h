@@ -7,11 +7,12 @@
 
 #include "report/log_parser.h"
 
-enum class OutputFormat { Text, Csv };
+enum class OutputFormat { Text, Csv, Log };  // Log: --batteries only
 
 struct Options {
     OutputFormat format = OutputFormat::Text;
     bool formatGiven = false;
+    bool batteries = false;  // the installed batteries, not a log
     bool html = false;
     std::string htmlPath;  // "-" for standard output
     DateRange range;

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "monitor/local_clock.h"
+#include "report/battery_info.h"
+#include "report/battery_output.h"
 #include "report/csv_output.h"
 #include "report/html_page.h"
 #include "report/log_parser.h"
@@ -123,6 +126,19 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
         fputs(options.help ? kUsage : "tolvane-report " TOLVANE_VERSION "\n", out);
         return fflush(out) == 0 ? 0 : 1;
     }
+    if (options.batteries) {
+        std::vector<BatteryInfo> batteries = ReadInstalledBatteries();
+        struct tm now;
+        ReadLocalTime(&now);
+        std::string text = options.format == OutputFormat::Csv   ? BatteryCsv(batteries)
+                           : options.format == OutputFormat::Log ? BatteryLogLines(batteries, now)
+                                                                 : BatteryText(batteries);
+        if (fputs(text.c_str(), out) == EOF || fflush(out) != 0 || ferror(out)) {
+            fprintf(err, "tolvane-report: standard output: %s\n", strerror(errno));
+            return 1;
+        }
+        return 0;
+    }
     if (options.files.empty()) {
         options.files.push_back("-");
     }
@@ -157,7 +173,7 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
 
     std::vector<const MachineLog*> machines;
     for (const MachineLog* machine : parser.Machines()) {
-        if (machine->Summary().Reports() > 0) {
+        if (machine->Summary().Reports() > 0 || !machine->Health().Empty()) {
             machines.push_back(machine);
         }
     }
@@ -166,7 +182,7 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
         if (machines.empty()) {
             fprintf(out, "%s\n", empty.c_str());
         } else if (machines.size() == 1) {
-            WriteTextSummary(out, machines[0]->Summary());
+            WriteTextSummary(out, *machines[0]);
         } else {
             WriteFleetText(out, machines);
         }

@@ -1,6 +1,7 @@
 #include "report/text_output.h"
 
 #include "report/fleet_table.h"
+#include "report/health_history.h"
 #include "report/summary_tables.h"
 
 namespace {
@@ -55,9 +56,7 @@ void WriteTrend(FILE* out, const LogSummary& summary) {
     WriteTable(out, TrendTable(trend), {-10, 8, 5, 8}, {0, 1, 1, 1});
 }
 
-}  // namespace
-
-void WriteTextSummary(FILE* out, const LogSummary& summary) {
+void WriteReports(FILE* out, const LogSummary& summary) {
     if (summary.Reports() == 0) {
         fprintf(out, "No Tolvane reports in the log.\n");
         return;
@@ -84,18 +83,31 @@ void WriteTextSummary(FILE* out, const LogSummary& summary) {
     WriteTrend(out, summary);
 }
 
+}  // namespace
+
+void WriteTextSummary(FILE* out, const MachineLog& machine) {
+    WriteReports(out, machine.Summary());
+    std::optional<Drain> recent = machine.Summary().LastDays();
+    std::string health = HealthSummaryText(
+        machine.Health(), recent ? std::optional<double>(recent->percentPerHour) : std::nullopt);
+    if (!health.empty()) {
+        fprintf(out, "\n%s", health.c_str());
+    }
+}
+
 void WriteFleetText(FILE* out, const std::vector<const MachineLog*>& machines) {
     FleetTable fleet = MakeFleetTable(machines);
     fprintf(out, "%s\n\n", fleet.caption.c_str());
     fprintf(out, "%*s%s\n", 60, "", "Last 30 days    First 30 days");
-    WriteTable(out, fleet.table, {-16, -10, -10, 8, -14, 5, 8, 5, 8, 7, 9},
-               {0, 1, 1, 1, 2, 1, 1, 2, 1, 2, 2});
+    WriteTable(out, fleet.table, {-16, -10, -10, 8, -14, 5, 8, 5, 8, 7, 9, 6},
+               {0, 1, 1, 1, 2, 1, 1, 2, 1, 2, 2, 2});
     fprintf(out,
             "%%/h and Full: the median drain of the sessions that drained 2 points or more,\n"
             "and how long a full charge lasts at it; Change: of that full runtime, from the\n"
-            "first 30 days to the last (where 60 days or more lie between their starts).\n");
+            "first 30 days to the last (where 60 days or more lie between their starts);\n"
+            "Health: the latest full charge capacity against design, where the log has it.\n");
     for (size_t index : fleet.order) {
         fprintf(out, "\n== %s ==\n", machines[index]->Host().c_str());
-        WriteTextSummary(out, machines[index]->Summary());
+        WriteTextSummary(out, *machines[index]);
     }
 }

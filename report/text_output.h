@@ -10,8 +10,8 @@
 #include "report/log_summary.h"
 #include "report/machine_log.h"
 
-// One machine's summary.
-void WriteTextSummary(FILE* out, const LogSummary& summary);
+// One machine's summary, its batteries' health last.
+void WriteTextSummary(FILE* out, const MachineLog& machine);
 // Several machines: the fleet table, then each machine's summary.
 void WriteFleetText(FILE* out, const std::vector<const MachineLog*>& machines);
 

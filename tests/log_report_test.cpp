@@ -421,7 +421,10 @@ TEST(LogReport, CommandLine) {
         {{"--version"}, 0, "tolvane-report " TOLVANE_VERSION "\n", ""},
         {{"--help"}, 0, "Usage", ""},
         {{"--bogus", log}, 2, "", "unknown option '--bogus'\nTry 'tolvane-report --help'"},
-        {{"--format=xml"}, 2, "", "'xml' is not text or csv"},
+        {{"--format=xml"}, 2, "", "'xml' is not text, csv or log"},
+        {{"--format=log", log}, 2, "", "'--format=log' goes with --batteries only"},
+        {{"--batteries", "--format=csv", log}, 2, "", "--batteries reads no log"},
+        {{"--batteries", "--since=2026-12-01"}, 2, "", "--batteries reads no log"},
         {{"--since", "2026-02-30"}, 2, "", "'2026-02-30' is not a date"},
         {{"--since=2026-12-02", "--until=2026-12-01"}, 2, "", "--since is after --until"},
         {{"--html"}, 2, "", "'--html' needs a value"},
@@ -653,7 +656,7 @@ TEST(LogReport, TextSummary) {
     ASSERT_EQ(parser.Machines().size(), 1u);
     FILE* out = tmpfile();
     ASSERT_TRUE(out);
-    WriteTextSummary(out, parser.Machines()[0]->Summary());
+    WriteTextSummary(out, *parser.Machines()[0]);
     std::string text = Contents(out);
     fclose(out);
     for (const char* line :

@@ -29,9 +29,10 @@ done
 
 # verify_unit NAME UNIT ROOT BINDIR MANPATH: the user unit UNIT runs
 # BINDIR/tolvane with its output to the journal, restarts it whatever ends
-# it but exit status 2, and passes `systemd-analyze verify` without a word; the
-# program is looked for under ROOT (the unpacked .deb), the man page of
-# Documentation= in MANPATH. No systemd needs to run for this.
+# it but exit status 2, records a battery health reading before it (whose
+# failure does not count) under the identifier tolvane, and passes
+# `systemd-analyze verify` without a word; the programs are looked for
+# under ROOT (the unpacked .deb), the man page of Documentation= in MANPATH. No systemd needs to run for this.
 verify_unit() {
     local name=$1 unit=$2 root=$3 bindir=$4 manpath=$5 dir="$work/units/${1//[^a-z]/}" output status key
     if [ ! -f "$unit" ]; then
@@ -40,13 +41,16 @@ verify_unit() {
     fi
     [ "$(sed -n 's/^ExecStart=//p' "$unit")" = "$bindir/tolvane" ] ||
         fail "$name: ExecStart is not $bindir/tolvane: $(grep '^ExecStart' "$unit")"
+    [ "$(sed -n 's/^ExecStartPre=//p' "$unit")" = "-$bindir/tolvane-report --batteries --format=log" ] ||
+        fail "$name: ExecStartPre is not -$bindir/tolvane-report --batteries --format=log: $(grep '^ExecStartPre' "$unit")"
     for key in StandardOutput=journal Restart=always RestartPreventExitStatus=2 \
-        WantedBy=default.target; do
+        SyslogIdentifier=tolvane WantedBy=default.target; do
         grep -Eqx "$key" "$unit" || fail "$name: no $key in the unit"
     done
     mkdir -p "$dir" "$work/runtime"
     chmod 700 "$work/runtime"
-    sed "s#^ExecStart=#ExecStart=$root#" "$unit" > "$dir/tolvane.service"
+    sed -e "s#^ExecStart=#ExecStart=$root#" -e "s#^ExecStartPre=-#ExecStartPre=-$root#" "$unit" \
+        > "$dir/tolvane.service"
     output=$(XDG_RUNTIME_DIR="$work/runtime" MANPATH="$manpath" \
         systemd-analyze --user verify "$dir/tolvane.service" 2>&1)
     status=$?

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks of the Windows builds.
 # - Headers: both tolvane.exe files, and both tolvane-report.exe files,
-#   are console programs importing only KERNEL32.dll and msvcrt.dll, with
+#   are console programs importing only KERNEL32.dll and msvcrt.dll (the
+#   report programs also SETUPAPI.dll, for the battery devices), with
 #   DYNAMIC_BASE and NX_COMPAT, and ask for no newer Windows than XP (OS
 #   and subsystem version at most 5.01 for the 32-bit programs, 5.02 for
 #   the 64-bit ones).
@@ -15,7 +16,9 @@
 #   line in CR LF. The 32-bit run says SKIPPED when the i386 Wine can't be
 #   had (see wine_i386.sh); the rest runs regardless. Then the 64-bit
 #   tolvane-report.exe reads the 64-bit monitor's own CR LF log from that
-#   run: one session from 80 to 75 % ended on mains, its CSV in CR LF.
+#   run: one session from 80 to 75 % ended on mains, its CSV in CR LF;
+#   and its --batteries says in one line that there is no battery (Wine
+#   has no battery device; a table, should it have one).
 # Usage: windows_checks.sh BUILD-WIN32 BUILD-WIN64 (as root, for the bind
 # mount). WINE_I386_CACHE names where the i386 Wine is kept between runs
 # (default BUILD-WIN32/wine-i386).
@@ -55,8 +58,10 @@ for exe in "$win32/tolvane.exe:501" "$win64/tolvane.exe:502" \
     limit=${exe##*:}
     exe=${exe%:*}
     headers=$(objdump -p "$exe") || { fail "$exe: not readable by objdump"; continue; }
-    dlls=$(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | sort | tr '\n' ' ')
-    [ "$dlls" = "KERNEL32.dll msvcrt.dll " ] || fail "$exe imports: $dlls"
+    dlls=$(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | LC_ALL=C sort | tr '\n' ' ')
+    allowed_dlls="KERNEL32.dll msvcrt.dll "
+    [[ "$exe" != */tolvane-report.exe ]] || allowed_dlls="KERNEL32.dll SETUPAPI.dll msvcrt.dll "
+    [ "$dlls" = "$allowed_dlls" ] || fail "$exe imports: $dlls"
     grep -Eq '^Subsystem\s+00000003\s+\(Windows CUI\)' <<<"$headers" || fail "$exe is not a console program"
     for flag in DYNAMIC_BASE NX_COMPAT; do
         grep -Eq "^\s+$flag\$" <<<"$headers" || fail "$exe lacks $flag"
@@ -118,7 +123,7 @@ if ! start=$(timeout 180 "$wine" cmd /c echo ready 2>&1) || [[ "$start" != *read
 fi
 echo "Wine prefix made in $((SECONDS - started)) s"
 
-for suite in monitor_loop_test status_report_test log_report_test; do
+for suite in monitor_loop_test status_report_test log_report_test battery_info_test; do
     if ! timeout 120 "$wine" "$win64/tests/$suite.exe" > "$work/$suite.log" 2>&1; then
         cat "$work/$suite.log"
         fail "$suite.exe under Wine"
@@ -241,5 +246,16 @@ if [ "$(grep -c 'Power source: AC' "$log" 2>/dev/null)" = 1 ]; then
     fi
 else
     fail "tolvane-report.exe under Wine: no CR LF log from the 64-bit monitor to read"
+fi
+
+# The installed batteries: Wine has no battery device, which must read as
+# one plain line and success.
+batteries=$(timeout 120 "$wine" "$win64/tolvane-report.exe" --batteries 2> "$work/batteries.err")
+status=$?
+if [ "$status" = 0 ] && { [ "$batteries" = "No battery found.$cr" ] ||
+    grep -q "^  Health       : " <<<"$batteries"; }; then
+    echo "tolvane-report.exe --batteries under Wine: $(head -n 1 <<<"$batteries" | tr -d '\r')"
+else
+    fail "tolvane-report.exe --batteries under Wine (exit $status): $(printf %q "$batteries") $(tail -n 3 "$work/batteries.err")"
 fi
 finish
