@@ -4,7 +4,10 @@
 # against a test power supply tree bind-mounted over /sys/class/power_supply
 # in a private mount namespace (needs root). It must write one line for the
 # laptop battery, stamped now, and none for the mouse or the mains; with no
-# battery, nothing, and success either way.
+# battery, nothing, and success either way. Then the line, after a reading
+# of 60 days before in a log, is read back by tolvane-report into the
+# battery's history: in the summary and on the page, as headless Chromium
+# builds it.
 # Usage: battery_health_end_to_end.sh path/to/tolvane-report path/to/tolvane.service.in
 set -u
 report=$(realpath "$1")
@@ -65,5 +68,30 @@ done
 empty=$(run "$work/empty" 2>&1)
 status=$?
 [ "$status" = 0 ] && [ -z "$empty" ] || fail "no battery: exit $status, wrote $(printf %q "$empty")"
+
+# Read back: a reading of 60 days before, a morning on battery, the line.
+older=$(date -d "@$((before - 60 * 86400))" '+%m/%d/%y %H:%M:%S')
+morning=$(date -d "@$((before - 3600))" '+%m/%d/%y %H:%M:%S')
+{
+    echo "$older  Battery health: BAT0,\"Acme, Inc.\",5B10W13930,Li-poly,57.00,52.00,91.2,250"
+    echo "$morning  Power source: Battery  Status: High, 90%"
+    echo "$line"
+} > "$work/battery.log"
+"${emulator[@]}" "$report" "$work/battery.log" > "$work/summary" 2>&1 ||
+    fail "tolvane-report on the log: exit $?"
+grep -q '^Battery health:' "$work/summary" &&
+    grep -q 'BAT0 (Acme, Inc. 5B10W13930, 57.00 Wh design)' "$work/summary" &&
+    grep -q '91.2 % on .*, 86.7 % on .*(2 readings, 312 cycles): -7.5 points per 100 days' "$work/summary" ||
+    fail "the summary's health: $(cat "$work/summary")"
+"${emulator[@]}" "$report" --html "$work/page.html" "$work/battery.log" || fail "--html: exit $?"
+if command -v chromium > /dev/null; then
+    timeout 120 chromium --headless --no-sandbox --disable-gpu --no-first-run \
+        --disable-background-networking --disable-component-update --disable-sync \
+        --user-data-dir="$work/profile" --dump-dom "file://$work/page.html" > "$work/dom.html" 2> /dev/null
+    points=$(sed -n '/<svg id="capacity-chart"/,/<\/svg>/p' "$work/dom.html" | grep -o 'points="[^"]*"' | head -n 1 | grep -o ',' | grep -c '')
+    [ "$points" = 2 ] || fail "the capacity chart in Chromium has $points points on its line, not the 2 readings"
+else
+    fail "chromium is not installed (Debian: apt-get install chromium)"
+fi
 [ "$failures" = 0 ] || exit 1
-echo "battery health end-to-end: $line"
+echo "battery health end-to-end: $line; read back: $(grep 'points per 100 days' "$work/summary" | sed 's/^ *//')"
