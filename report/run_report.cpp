@@ -2,7 +2,14 @@
 
 #include <errno.h>
 #include <string.h>
-#include <sys/stat.h>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
 
 #include <memory>
 #include <string>
@@ -10,10 +17,13 @@
 
 #include "report/csv_output.h"
 #include "report/html_page.h"
+#include "report/input_files.h"
 #include "report/log_parser.h"
 #include "report/log_summary.h"
 #include "report/options.h"
+#include "report/output_file.h"
 #include "report/sessions.h"
+#include "report/text_decoder.h"
 #include "report/text_output.h"
 
 namespace {
@@ -42,70 +52,21 @@ private:
     std::vector<LogListener*> listeners_;
 };
 
-struct Input {
-    std::string name;
-    FILE* file;
-};
-
-// Opens every file before anything is written, so that one that can't be
-// read costs no half report.
-bool OpenInputs(const std::vector<std::string>& names, FILE* in, std::vector<Input>* inputs,
-                FILE* err) {
-    for (const std::string& name : names) {
-        FILE* file = name == "-" ? in : fopen(name.c_str(), "rb");
-        struct stat status;
-        int problem = file ? 0 : errno;
-        if (file && fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode)) {
-            problem = EISDIR;
-        }
-        if (problem != 0) {
-            fprintf(err, "tolvane-report: %s: %s\n", name.c_str(), strerror(problem));
-            if (file && file != in) {
-                fclose(file);
-            }
-            for (Input& input : *inputs) {
-                if (input.file != in) {
-                    fclose(input.file);
-                }
-            }
-            return false;
-        }
-        inputs->push_back({name, file});
+// Lets the person at a terminal know the program is waiting for them.
+void SayReadingTerminal(FILE* in, FILE* err) {
+    if (isatty(fileno(in))) {
+#ifdef _WIN32
+        fputs("tolvane-report: reading the log from standard input (end it with Ctrl+Z, Enter)\n",
+              err);
+#else
+        fputs("tolvane-report: reading the log from standard input (end it with Ctrl+D)\n", err);
+#endif
     }
-    return true;
 }
 
-bool ReadInput(const Input& input, LineSplitter* splitter, FILE* err) {
-    static char buffer[1 << 16];
-    size_t count;
-    while ((count = fread(buffer, 1, sizeof buffer, input.file)) > 0) {
-        splitter->Feed(buffer, count);
-    }
-    splitter->EndOfFile();
-    if (ferror(input.file)) {
-        fprintf(err, "tolvane-report: %s: %s\n", input.name.c_str(), strerror(errno));
-        return false;
-    }
-    return true;
-}
-
-bool WriteHtml(const std::string& path, const LogSummary& summary,
-               const std::vector<std::string>& sources, FILE* out, FILE* err) {
-    FILE* file = path == "-" ? out : fopen(path.c_str(), "wb");
-    if (!file) {
-        fprintf(err, "tolvane-report: %s: %s\n", path.c_str(), strerror(errno));
-        return false;
-    }
-    WriteHtmlPage(file, summary, sources);
-    bool written =
-        file == out ? fflush(file) == 0 && !ferror(file) : !ferror(file) && fclose(file) == 0;
-    if (!written) {
-        fprintf(err, "tolvane-report: %s: %s\n", path.c_str(), strerror(errno));
-        if (file != out) {
-            remove(path.c_str());
-        }
-    }
-    return written;
+int Fail(FILE* err, const std::string& problem) {
+    fprintf(err, "tolvane-report: %s\n", problem.c_str());
+    return 1;
 }
 
 }  // namespace
@@ -120,23 +81,38 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     }
     if (options.help || options.version) {
         fputs(options.help ? kUsage : "tolvane-report " TOLVANE_VERSION "\n", out);
-        return fflush(out) == 0 ? 0 : 1;
+        if (fflush(out) != 0 || ferror(out)) {
+            return Fail(err, std::string("standard output: ") + strerror(errno));
+        }
+        return 0;
     }
     if (options.files.empty()) {
         options.files.push_back("-");
     }
-    std::vector<Input> inputs;
-    if (!OpenInputs(options.files, in, &inputs, err)) {
-        return 1;
+    InputFiles inputs(options.files, in);
+    problem = inputs.Check();
+    if (problem.empty() && options.html && options.htmlPath != "-") {
+        problem = inputs.Overwrites(options.htmlPath);
+    }
+    if (!problem.empty()) {
+        return Fail(err, problem);
     }
 
     bool text = options.format == OutputFormat::Text && (!options.html || options.formatGiven);
     bool csv = options.format == OutputFormat::Csv;
+    // The CSV is held until every input has been read: a read error leaves
+    // nothing on standard output, not half a table.
+    HeldOutput heldCsv;
+    if (csv && !heldCsv.Stream()) {
+        return Fail(err, std::string("no room to hold the CSV: ") + strerror(errno));
+    }
+
+    // The pipeline: the log's lines, its reports, the sessions, the outputs.
     LogSummary summary;
     std::unique_ptr<CsvWriter> csvWriter;
     Listeners outputs;
     if (csv) {
-        csvWriter = std::make_unique<CsvWriter>(out);
+        csvWriter = std::make_unique<CsvWriter>(heldCsv.Stream());
         outputs.Add(csvWriter.get());
     }
     if (text || options.html) {
@@ -145,27 +121,33 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     SessionTracker sessions(&outputs);
     LogParser parser(&sessions, options.range);
     LineSplitter splitter(&parser);
-    bool read = true;
-    for (const Input& input : inputs) {
-        read = read && ReadInput(input, &splitter, err);
-        if (input.file != in) {
-            fclose(input.file);
-        }
+    TextDecoder decoder(&splitter);
+
+    if (inputs.ReadsStandardInput()) {
+        SayReadingTerminal(in, err);
     }
-    if (!read) {
-        return 1;
+    if (!inputs.Read(&decoder, &problem)) {
+        return Fail(err, problem);
     }
     parser.Finish();
 
+    // The page file first: when it fails, nothing has gone to standard output.
+    auto page = [&](FILE* file) { WriteHtmlPage(file, summary, options.files); };
+    if (options.html && options.htmlPath != "-" &&
+        !WriteFileWhole(options.htmlPath, page, &problem)) {
+        return Fail(err, problem);
+    }
+    if (csv && !heldCsv.CopyTo(out)) {
+        return Fail(err, std::string("standard output: ") + strerror(errno));
+    }
     if (text) {
         WriteTextSummary(out, summary);
     }
-    if (options.html && !WriteHtml(options.htmlPath, summary, options.files, out, err)) {
-        return 1;
+    if (options.html && options.htmlPath == "-") {
+        page(out);
     }
     if (fflush(out) != 0 || ferror(out)) {
-        fprintf(err, "tolvane-report: standard output: %s\n", strerror(errno));
-        return 1;
+        return Fail(err, std::string("standard output: ") + strerror(errno));
     }
     return 0;
 }
