@@ -20,7 +20,7 @@ void TextDecoder::Feed(const char* data, size_t size) {
         return;
     }
     if (encoding_ == Encoding::Bytes || encoding_ == Encoding::Utf8Bom) {
-        next_->Feed(reinterpret_cast<const char*>(bytes), size);
+        feed_(reinterpret_cast<const char*>(bytes), size);
     } else {
         DecodeUtf16(bytes, size);
     }
@@ -34,10 +34,10 @@ void TextDecoder::EndOfFile() {
         Emit(kReplacement);  // a file cut in the middle of a character
     }
     if (!out_.empty()) {
-        next_->Feed(out_.data(), out_.size());
+        feed_(out_.data(), out_.size());
         out_.clear();
     }
-    next_->EndOfFile();
+    endOfFile_();
     encoding_ = Encoding::Unknown;
     started_ = 0;
     hasOddByte_ = false;
@@ -62,7 +62,7 @@ void TextDecoder::Decide(bool atEnd) {
         }
         encoding_ = Encoding::Bytes;
         if (started_ > 0) {
-            next_->Feed(reinterpret_cast<const char*>(start_), started_);
+            feed_(reinterpret_cast<const char*>(start_), started_);
         }
     }
 }
@@ -93,7 +93,7 @@ void TextDecoder::DecodeUtf16(const unsigned char* data, size_t size) {
         }
     }
     if (!out_.empty()) {
-        next_->Feed(out_.data(), out_.size());
+        feed_(out_.data(), out_.size());
         out_.clear();
     }
 }

@@ -7,7 +7,9 @@
 
 #include <stddef.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "report/log_parser.h"
 
@@ -15,7 +17,14 @@ class TextDecoder {
 public:
     enum class Encoding { Unknown, Bytes, Utf8Bom, Utf16Le, Utf16Be };
 
-    explicit TextDecoder(LineSplitter* next) : next_(next) {}
+    using Sink = std::function<void(const char* data, size_t size)>;
+
+    explicit TextDecoder(LineSplitter* next)
+        : feed_([next](const char* data, size_t size) { next->Feed(data, size); }),
+          endOfFile_([next] { next->EndOfFile(); }) {}
+    // The decoded bytes to `feed`, the end of each file to `endOfFile`.
+    TextDecoder(Sink feed, std::function<void()> endOfFile)
+        : feed_(std::move(feed)), endOfFile_(std::move(endOfFile)) {}
     // Any part of the file, split anywhere (in a code unit, between the
     // halves of a surrogate pair, in the mark itself).
     void Feed(const char* data, size_t size);
@@ -30,7 +39,8 @@ private:
     void DecodeUtf16(const unsigned char* data, size_t size);
     void Emit(unsigned codePoint);
 
-    LineSplitter* next_;
+    Sink feed_;
+    std::function<void()> endOfFile_;
     Encoding encoding_ = Encoding::Unknown;
     unsigned char start_[3] = {};  // the first bytes, until the mark is known
     size_t started_ = 0;
