@@ -39,7 +39,10 @@ void SessionTracker::Close(const LogTime& end, bool onMains) {
     session.end = end;
     session.endedOnMains = onMains;
     session.seconds = end.elapsed - session.start.elapsed;
-    if (session.fromPercent >= 0 && session.seconds > 0) {
+    // A charge that rose on battery (a battery swapped, a weak charger) gives
+    // no drain: a negative one would pass for a figure.
+    if (session.fromPercent >= 0 && session.fromPercent >= session.toPercent &&
+        session.seconds > 0) {
         double fell = session.fromPercent - session.toPercent;
         session.percentPerHour = fell * 3600 / session.seconds;
         if (fell >= 2) {

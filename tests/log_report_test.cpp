@@ -237,6 +237,10 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
              Status("12/05/26 11:10:00", "Unknown  ", "78%"),
          "2026-12-05T10:00:00,2026-12-05T11:00:00,3600,80,79,1.00,,,cut\n",
          {}},
+        {"charge rising on battery",
+         Status("12/05/26 10:00:00", kBattery, "50%") + Status("12/05/26 11:00:00", kBattery, "90%"),
+         "2026-12-05T10:00:00,2026-12-05T11:00:00,3600,50,90,,,,cut\n",
+         {}},
         // Errors -12.5, +5.0 and +10.0 %; the report at 74 % is too close to the end.
         {"median estimate error",
          Status("12/04/26 08:00:00", kBattery, "80%", 25200) +
