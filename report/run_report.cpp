@@ -5,8 +5,7 @@
 
 #ifdef _WIN32
 #include <io.h>
-#define isatty _isatty
-#define fileno _fileno
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -54,14 +53,18 @@ private:
 
 // Lets the person at a terminal know the program is waiting for them.
 void SayReadingTerminal(FILE* in, FILE* err) {
-    if (isatty(fileno(in))) {
 #ifdef _WIN32
+    // _isatty() is also true for NUL; only a console waits for a person.
+    DWORD mode;
+    if (GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(in))), &mode)) {
         fputs("tolvane-report: reading the log from standard input (end it with Ctrl+Z, Enter)\n",
               err);
-#else
-        fputs("tolvane-report: reading the log from standard input (end it with Ctrl+D)\n", err);
-#endif
     }
+#else
+    if (isatty(fileno(in))) {
+        fputs("tolvane-report: reading the log from standard input (end it with Ctrl+D)\n", err);
+    }
+#endif
 }
 
 int Fail(FILE* err, const std::string& problem) {
