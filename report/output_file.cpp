@@ -157,7 +157,8 @@ bool WriteFileWhole(const std::string& path, const std::function<void(FILE*)>& w
     return written;
 }
 
-HeldOutput::HeldOutput() : file_(tmpfile()) {
+bool HeldOutput::Open() {
+    file_ = tmpfile();
 #ifdef _WIN32
     // msvcrt's tmpfile() works in the root of the drive, which users may
     // not write to; the user's temporary folder, deleted on close.
@@ -172,6 +173,7 @@ HeldOutput::HeldOutput() : file_(tmpfile()) {
         inMemory_ = file_ != nullptr;
     }
 #endif
+    return file_ != nullptr;
 }
 
 HeldOutput::~HeldOutput() {

@@ -22,12 +22,14 @@ bool WriteFileWhole(const std::string& path, const std::function<void(FILE*)>& w
 // complete: a temporary file, or memory where none can be had.
 class HeldOutput {
 public:
-    HeldOutput();
+    HeldOutput() = default;
     ~HeldOutput();
     HeldOutput(const HeldOutput&) = delete;
     HeldOutput& operator=(const HeldOutput&) = delete;
 
-    FILE* Stream() { return file_; }  // null when neither could be had
+    // Makes the stream; false when neither could be had (errno says why).
+    bool Open();
+    FILE* Stream() { return file_; }
     // Copies what was written to `out`; false when it could not be kept or
     // copied (errno says why).
     bool CopyTo(FILE* out);

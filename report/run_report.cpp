@@ -67,6 +67,12 @@ void SayReadingTerminal(FILE* in, FILE* err) {
 #endif
 }
 
+// Why the last call failed; a stream may fail without saying (msvcrt's on
+// a stream not open for writing).
+std::string Reason() {
+    return strerror(errno != 0 ? errno : EIO);
+}
+
 int Fail(FILE* err, const std::string& problem) {
     fprintf(err, "tolvane-report: %s\n", problem.c_str());
     return 1;
@@ -85,7 +91,7 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     if (options.help || options.version) {
         fputs(options.help ? kUsage : "tolvane-report " TOLVANE_VERSION "\n", out);
         if (fflush(out) != 0 || ferror(out)) {
-            return Fail(err, std::string("standard output: ") + strerror(errno));
+            return Fail(err, "standard output: " + Reason());
         }
         return 0;
     }
@@ -106,8 +112,8 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     // The CSV is held until every input has been read: a read error leaves
     // nothing on standard output, not half a table.
     HeldOutput heldCsv;
-    if (csv && !heldCsv.Stream()) {
-        return Fail(err, std::string("no room to hold the CSV: ") + strerror(errno));
+    if (csv && !heldCsv.Open()) {
+        return Fail(err, "no room to hold the CSV: " + Reason());
     }
 
     // The pipeline: the log's lines, its reports, the sessions, the outputs.
@@ -141,7 +147,7 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
         return Fail(err, problem);
     }
     if (csv && !heldCsv.CopyTo(out)) {
-        return Fail(err, std::string("standard output: ") + strerror(errno));
+        return Fail(err, "standard output: " + Reason());
     }
     if (text) {
         WriteTextSummary(out, summary);
@@ -150,7 +156,7 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
         page(out);
     }
     if (fflush(out) != 0 || ferror(out)) {
-        return Fail(err, std::string("standard output: ") + strerror(errno));
+        return Fail(err, "standard output: " + Reason());
     }
     return 0;
 }

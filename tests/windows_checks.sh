@@ -275,7 +275,7 @@ fi
 # Both logs, CR LF and UTF-16LE: the 64-bit report, and the 32-bit one
 # where it ran, gives the same CSV.
 report_csv report-x86_64 "$wine" "$win64/tolvane-report.exe"
-sessions=$(grep -c ',ac\r$\|,cut\r$' "$work/report-x86_64.csv")
+sessions=$(grep -c ",\(ac\|cut\)$cr$" "$work/report-x86_64.csv")
 if [ "$(cat "$work/report-x86_64.status")" = 0 ] && [ "$sessions" -ge 2 ] &&
     grep -qxF "$utf16_session" "$work/report-x86_64.csv"; then
     echo "64-bit tolvane-report.exe: $sessions sessions from the CR LF and the UTF-16LE log"
