@@ -332,6 +332,8 @@ void WriteFile(const std::string& path, const std::string& text) {
 TEST(LogReport, CommandLine) {
     std::string log = testing::TempDir() + "report-test.log";
     std::string input = testing::TempDir() + "report-test-stdin.log";
+    std::string page = testing::TempDir() + "report-test.html";
+    remove(page.c_str());
     WriteFile(log, kOneRun);
     const std::string csv = std::string(kCsvHeader) + "\n" + kOneRunSession + "\n";
     struct Case {
@@ -361,6 +363,9 @@ TEST(LogReport, CommandLine) {
          "/nonexistent/battery.log: No such file"},
         {{"."}, 1, "", "tolvane-report: .: "},  // a directory: EISDIR here, EACCES on Windows
         {{"--html=/nonexistent/page.html", log}, 1, "", "/nonexistent/page.html: No such file"},
+        // A new page, then one replaced (on Windows by MoveFileEx).
+        {{"--html", page, log}, 0, "", ""},
+        {{"--html", page, "--since=2026-12-02", log}, 0, "", ""},
         // The page must never replace the log it is made from.
         {{"--html", log, "--format=csv", log}, 1, "", log + ": is the input file " + log},
         {{"--html=" + input}, 1, "", input + ": is standard input; the page would replace it"},
@@ -419,6 +424,13 @@ TEST(LogReport, CommandLine) {
     ASSERT_TRUE(file);
     EXPECT_EQ(Contents(file), kOneRun) << "the log, after all of that";
     fclose(file);
+    file = fopen(page.c_str(), "rb");
+    ASSERT_TRUE(file) << page;
+    std::string html = Contents(file);  // the second page: no session after --since
+    EXPECT_NE(html.find("</html>"), std::string::npos);
+    EXPECT_EQ(html.find("2026-12-01"), std::string::npos) << "the first page is still there";
+    fclose(file);
+    remove(page.c_str());
     remove(log.c_str());
     remove(input.c_str());
 }
