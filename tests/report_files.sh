@@ -7,7 +7,9 @@
 #     what they were, also when writing fails; a page that can't be
 #     written whole (a full file system) leaves the old page and no
 #     temporary file;
-#   - 600 files under `ulimit -n 256`, each opened in its turn;
+#   - 600 files under `ulimit -n 256`, each opened in its turn, and a
+#     FIFO and a pipe among the inputs;
+#   - the page refused over the log named by a symlink;
 #   - standard input closed after a file was read: exit 1, nothing on
 #     standard output, a message naming standard input;
 #   - at a terminal with no file, it says it reads standard input.
@@ -55,6 +57,21 @@ reader=$!
 run --html fifo log || fail "--html to a FIFO: exit $?"
 wait "$reader"
 [ -p fifo ] && grep -q '</html>' from-fifo || fail "the FIFO: not one any more, or no page read from it"
+
+# Logs through a FIFO and a process substitution, read in their turn.
+mkfifo log-fifo
+cat log > log-fifo &
+csv=$(run --format=csv log-fifo <(cat log) log)
+[ "$(grep -c ',ac$' <<<"$csv")" = 3 ] || fail "a FIFO and a pipe as inputs: $csv"
+wait
+
+# The log, by another name, as the page: refused, the log untouched.
+ln -s log log-link
+cp log log-before
+run --html log log-link 2> err
+status=$?
+[ "$status" = 1 ] && cmp -s log log-before && grep -q '^tolvane-report: log: is the input file log-link' err ||
+    fail "--html over the input's symlink: exit $status, $(cat err)"
 
 # 600 files, at most 256 descriptors.
 files=()
