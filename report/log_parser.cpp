@@ -18,6 +18,11 @@ const int64_t kMaxElapsed = int64_t{1} << 60;
 // read before it is out of order (a clock set back does less).
 const int64_t kOutOfOrder = 600;
 
+// A file's name as the command line gives it.
+std::string AsArgument(const std::string& name) {
+    return name == "standard input" ? "-" : name;
+}
+
 }  // namespace
 
 // A machine as the parser follows it: its processes, its clock, and the
@@ -107,8 +112,8 @@ LogTime LogParser::TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, M
         problem_ = files_[file] + ": its reports begin at " + FormatMinute(time.shown) +
                    ", before the end of " + files_[machine->file] + " (" +
                    FormatMinute(CivilFromSeconds(machine->lastSeen + (time.hasOffset ? time.offsetMinutes * 60 : 0))) +
-                   "): give the files oldest first, as in: tolvane-report " + files_[file] + " " +
-                   files_[machine->file];
+                   "): give the files oldest first, as in: tolvane-report " +
+                   AsArgument(files_[file]) + " " + AsArgument(files_[machine->file]);
     }
     machine->seen = true;
     machine->lastSeen = time.instant;

@@ -2,7 +2,13 @@
 
 #include <errno.h>
 #include <string.h>
-#include <sys/stat.h>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 #include <memory>
 #include <string>
@@ -13,59 +19,41 @@
 #include "report/battery_output.h"
 #include "report/csv_output.h"
 #include "report/html_page.h"
+#include "report/input_files.h"
 #include "report/log_parser.h"
-#include "report/options.h"
 #include "report/machine_log.h"
+#include "report/options.h"
+#include "report/output_file.h"
+#include "report/text_decoder.h"
 #include "report/text_output.h"
 
 namespace {
 
-struct Input {
-    std::string name;
-    FILE* file;
-};
-
-// Opens every file before anything is written, so that one that can't be
-// read costs no half report.
-bool OpenInputs(const std::vector<std::string>& names, FILE* in, std::vector<Input>* inputs,
-                FILE* err) {
-    for (const std::string& name : names) {
-        FILE* file = name == "-" ? in : fopen(name.c_str(), "rb");
-        struct stat status;
-        int problem = file ? 0 : errno;
-        if (file && fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode)) {
-            problem = EISDIR;
-        }
-        if (problem != 0) {
-            fprintf(err, "tolvane-report: %s: %s\n", name.c_str(), strerror(problem));
-            if (file && file != in) {
-                fclose(file);
-            }
-            for (Input& input : *inputs) {
-                if (input.file != in) {
-                    fclose(input.file);
-                }
-            }
-            return false;
-        }
-        inputs->push_back({name, file});
+// Lets the person at a terminal know the program is waiting for them.
+void SayReadingTerminal(FILE* in, FILE* err) {
+#ifdef _WIN32
+    // _isatty() is also true for NUL; only a console waits for a person.
+    DWORD mode;
+    if (GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(in))), &mode)) {
+        fputs("tolvane-report: reading the log from standard input (end it with Ctrl+Z, Enter)\n",
+              err);
     }
-    return true;
+#else
+    if (isatty(fileno(in))) {
+        fputs("tolvane-report: reading the log from standard input (end it with Ctrl+D)\n", err);
+    }
+#endif
 }
 
-bool ReadInput(const Input& input, LogParser* parser, LineSplitter* splitter, FILE* err) {
-    parser->StartFile(input.name == "-" ? "standard input" : input.name);
-    static char buffer[1 << 16];
-    size_t count;
-    while ((count = fread(buffer, 1, sizeof buffer, input.file)) > 0) {
-        splitter->Feed(buffer, count);
-    }
-    splitter->EndOfFile();
-    if (ferror(input.file)) {
-        fprintf(err, "tolvane-report: %s: %s\n", input.name.c_str(), strerror(errno));
-        return false;
-    }
-    return true;
+// Why the last call failed; a stream may fail without saying (msvcrt's on
+// a stream not open for writing).
+std::string Reason() {
+    return strerror(errno != 0 ? errno : EIO);
+}
+
+int Fail(FILE* err, const std::string& problem) {
+    fprintf(err, "tolvane-report: %s\n", problem.c_str());
+    return 1;
 }
 
 // What the summary says where no machine has a report to show.
@@ -92,24 +80,18 @@ std::string NothingToShow(const LogParser& parser, const Options& options) {
     return "No Tolvane reports in the log.";
 }
 
-bool WriteHtml(const std::string& path, const std::vector<const MachineLog*>& machines,
-               const std::vector<std::string>& sources, const std::string& empty, FILE* out,
-               FILE* err) {
-    FILE* file = path == "-" ? out : fopen(path.c_str(), "wb");
-    if (!file) {
-        fprintf(err, "tolvane-report: %s: %s\n", path.c_str(), strerror(errno));
-        return false;
+// The installed batteries, read now.
+int WriteBatteries(const Options& options, FILE* out, FILE* err) {
+    std::vector<BatteryInfo> batteries = ReadInstalledBatteries();
+    struct tm now;
+    ReadLocalTime(&now);
+    std::string text = options.format == OutputFormat::Csv   ? BatteryCsv(batteries)
+                       : options.format == OutputFormat::Log ? BatteryLogLines(batteries, now)
+                                                             : BatteryText(batteries);
+    if (fputs(text.c_str(), out) == EOF || fflush(out) != 0 || ferror(out)) {
+        return Fail(err, "standard output: " + Reason());
     }
-    WriteHtmlPage(file, machines, sources, empty);
-    bool written =
-        file == out ? fflush(file) == 0 && !ferror(file) : !ferror(file) && fclose(file) == 0;
-    if (!written) {
-        fprintf(err, "tolvane-report: %s: %s\n", path.c_str(), strerror(errno));
-        if (file != out) {
-            remove(path.c_str());
-        }
-    }
-    return written;
+    return 0;
 }
 
 }  // namespace
@@ -124,50 +106,54 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     }
     if (options.help || options.version) {
         fputs(options.help ? kUsage : "tolvane-report " TOLVANE_VERSION "\n", out);
-        return fflush(out) == 0 ? 0 : 1;
-    }
-    if (options.batteries) {
-        std::vector<BatteryInfo> batteries = ReadInstalledBatteries();
-        struct tm now;
-        ReadLocalTime(&now);
-        std::string text = options.format == OutputFormat::Csv   ? BatteryCsv(batteries)
-                           : options.format == OutputFormat::Log ? BatteryLogLines(batteries, now)
-                                                                 : BatteryText(batteries);
-        if (fputs(text.c_str(), out) == EOF || fflush(out) != 0 || ferror(out)) {
-            fprintf(err, "tolvane-report: standard output: %s\n", strerror(errno));
-            return 1;
+        if (fflush(out) != 0 || ferror(out)) {
+            return Fail(err, "standard output: " + Reason());
         }
         return 0;
+    }
+    if (options.batteries) {
+        return WriteBatteries(options, out, err);
     }
     if (options.files.empty()) {
         options.files.push_back("-");
     }
-    std::vector<Input> inputs;
-    if (!OpenInputs(options.files, in, &inputs, err)) {
-        return 1;
+    InputFiles inputs(options.files, in);
+    problem = inputs.Check();
+    if (problem.empty() && options.html && options.htmlPath != "-") {
+        problem = inputs.Overwrites(options.htmlPath);
+    }
+    if (!problem.empty()) {
+        return Fail(err, problem);
     }
 
     bool text = options.format == OutputFormat::Text && (!options.html || options.formatGiven);
     bool csv = options.format == OutputFormat::Csv;
+    // The CSV is held until every input has been read: a read error leaves
+    // nothing on standard output, not half a table.
+    HeldOutput heldCsv;
+    if (csv && !heldCsv.Open()) {
+        return Fail(err, "no room to hold the CSV: " + Reason());
+    }
+
+    // The pipeline: the log's bytes, its lines, each machine's reports and
+    // sessions, the CSV as each session ends.
     std::unique_ptr<CsvWriter> csvWriter;
     if (csv) {
-        csvWriter = std::make_unique<CsvWriter>(out);
+        csvWriter = std::make_unique<CsvWriter>(heldCsv.Stream());
     }
     LogParser parser(options.range, options.hosts, csvWriter.get());
     LineSplitter splitter(&parser);
-    bool read = true;
-    for (const Input& input : inputs) {
-        read = read && ReadInput(input, &parser, &splitter, err);
-        if (input.file != in) {
-            fclose(input.file);
-        }
+    TextDecoder decoder(&splitter);
+
+    if (inputs.ReadsStandardInput()) {
+        SayReadingTerminal(in, err);
     }
-    if (!read) {
-        return 1;
+    if (!inputs.Read(&decoder, [&](const std::string& name) { parser.StartFile(name); },
+                     &problem)) {
+        return Fail(err, problem);
     }
     if (!parser.Problem().empty()) {
-        fprintf(err, "tolvane-report: %s\n", parser.Problem().c_str());
-        return 1;
+        return Fail(err, parser.Problem());
     }
     parser.Finish();
 
@@ -178,6 +164,20 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
         }
     }
     std::string empty = machines.empty() ? NothingToShow(parser, options) : "";
+    std::vector<std::string> sources;
+    for (const std::string& file : options.files) {
+        sources.push_back(ShownName(file, false));
+    }
+
+    // The page file first: when it fails, nothing has gone to standard output.
+    auto page = [&](FILE* file) { WriteHtmlPage(file, machines, sources, empty); };
+    if (options.html && options.htmlPath != "-" &&
+        !WriteFileWhole(options.htmlPath, page, &problem)) {
+        return Fail(err, problem);
+    }
+    if (csv && !heldCsv.CopyTo(out)) {
+        return Fail(err, "standard output: " + Reason());
+    }
     if (text) {
         if (machines.empty()) {
             fprintf(out, "%s\n", empty.c_str());
@@ -187,16 +187,11 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
             WriteFleetText(out, machines);
         }
     }
-    std::vector<std::string> sources;
-    for (const std::string& file : options.files) {
-        sources.push_back(file == "-" ? "standard input" : file);
-    }
-    if (options.html && !WriteHtml(options.htmlPath, machines, sources, empty, out, err)) {
-        return 1;
+    if (options.html && options.htmlPath == "-") {
+        page(out);
     }
     if (fflush(out) != 0 || ferror(out)) {
-        fprintf(err, "tolvane-report: standard output: %s\n", strerror(errno));
-        return 1;
+        return Fail(err, "standard output: " + Reason());
     }
     return 0;
 }

@@ -135,7 +135,9 @@ void SessionTracker::Close(const LogTime& end, bool onMains, int endCharge) {
         }
         session.awakeSeconds = awake;
         session.awakeFall = awakeFall;
-        if (awake > 0) {
+        // A charge that rose on battery (a battery swapped, a weak charger)
+        // gives no drain: a negative one would pass for a figure.
+        if (awake > 0 && awakeFall >= 0) {
             session.percentPerHour = awakeFall * 3600 / awake;
             if (awakeFall >= 2) {
                 session.fullRuntimeSeconds = 100 * awake / awakeFall;

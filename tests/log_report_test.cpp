@@ -13,6 +13,7 @@
 #include "report/log_summary.h"
 #include "report/run_report.h"
 #include "report/sessions.h"
+#include "report/text_decoder.h"
 #include "report/text_output.h"
 
 namespace {
@@ -72,8 +73,7 @@ std::string Contents(FILE* file) {
     return text;
 }
 
-// The sessions of `log` as CSV lines without the header, fed whole, or in
-// pieces of `piece` bytes.
+// The sessions of `log` fed whole, or in pieces of `piece` bytes.
 std::string Sessions(const std::string& log, DateRange range = DateRange(),
                      size_t piece = std::string::npos) {
     FILE* out = tmpfile();
@@ -83,10 +83,11 @@ std::string Sessions(const std::string& log, DateRange range = DateRange(),
     CsvWriter csv(out);
     LogParser parser(range, {}, &csv);
     LineSplitter splitter(&parser);
+    TextDecoder decoder(&splitter);
     for (size_t at = 0; at < log.size(); at += piece) {
-        splitter.Feed(log.data() + at, std::min(piece, log.size() - at));
+        decoder.Feed(log.data() + at, std::min(piece, log.size() - at));
     }
-    splitter.EndOfFile();
+    decoder.EndOfFile();
     parser.Finish();
     std::string lines = Contents(out);
     fclose(out);
@@ -173,6 +174,34 @@ std::string Interleaved(const std::vector<std::string>& sources) {
     return log;
 }
 
+// Text as Windows PowerShell 5.1's `>` writes it (UTF-16LE with its mark),
+// or big-endian; `text` is ASCII or UTF-8 of at most three bytes a
+// character, or U+1F50B written as "<battery>".
+std::string Utf16(const std::string& text, bool bigEndian = false) {
+    std::string units = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    auto put = [&](unsigned unit) {
+        char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        units += bigEndian ? std::string{high, low} : std::string{low, high};
+    };
+    for (size_t i = 0; i < text.size(); i++) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (text.compare(i, 9, "<battery>") == 0) {
+            put(0xD83D);
+            put(0xDD0B);
+            i += 8;
+        } else if (c >= 0xE0) {
+            put((c & 0x0F) << 12 | (text[i + 1] & 0x3F) << 6 | (text[i + 2] & 0x3F));
+            i += 2;
+        } else if (c >= 0xC0) {
+            put((c & 0x1F) << 6 | (text[i + 1] & 0x3F));
+            i += 1;
+        } else {
+            put(c);
+        }
+    }
+    return units;
+}
+
 TEST(LogReport, EveryFormOfLogGivesItsSessions) {
     struct Case {
         const char* name;
@@ -189,6 +218,14 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
     const Case cases[] = {
         {"one run", kOneRun, kOneRunSession + "\n", {}},
         {"CR LF", Replace(kOneRun, "\n", "\r\n"), kOneRunSession + "\n", {}},
+        {"UTF-16LE, CR LF", Utf16(Replace(kOneRun, "\n", "\r\n")), kOneRunSession + "\n", {}},
+        {"UTF-16BE", Utf16(kOneRun, true), kOneRunSession + "\n", {}},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + kOneRun, kOneRunSession + "\n", {}},
+        // A character outside the BMP (a surrogate pair) in the banner.
+        {"UTF-16LE, a pair",
+         Utf16(Replace(kOneRun, "Console battery", "<battery> Console \xC3\xA9")),
+         kOneRunSession + "\n",
+         {}},
         // A restart cuts the session at its last report on battery.
         {"several runs",
          kBanner + Status("12/02/26 08:00:00", kBattery, "High, 90%") + kWarning +
@@ -287,6 +324,10 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
              Status("12/05/26 11:00:00", kBattery, "79%") +
              Status("12/05/26 11:10:00", "Unknown  ", "78%"),
          "2026-12-05T10:00:00,2026-12-05T11:00:00,3600,80,79,1.20,,,cut,0,\n",
+         {}},
+        {"charge rising on battery",
+         Status("12/05/26 10:00:00", kBattery, "50%") + Status("12/05/26 11:00:00", kBattery, "90%"),
+         "2026-12-05T10:00:00,2026-12-05T11:00:00,3600,50,90,,,,cut,0,\n",
          {}},
         // Errors -12.5, +5.0 and +10.0 %; the report at 74 % is too close to the end.
         // Errors +20.0, -100 (nothing left shown), -12.5, +5.0, +10.0 and
@@ -398,27 +439,103 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
         SetZone(c.zone);
         EXPECT_EQ(Sessions(c.log, c.range), c.sessions) << c.name;
         EXPECT_EQ(Sessions(c.log, c.range, 5), c.sessions) << c.name << ", fed in pieces";
+        EXPECT_EQ(Sessions(c.log, c.range, 1), c.sessions) << c.name << ", byte by byte";
     }
+}
+
+// What the decoder hands on, for files fed whole, in pieces of 1 and of 3
+// bytes; a file without a mark is passed on byte for byte.
+TEST(LogReport, TextDecoder) {
+    using namespace std::string_literals;
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string decoded;
+    };
+    const Case cases[] = {
+        {"empty", "", ""},
+        {"plain", "a\r\nb\0\xFF"s, "a\r\nb\0\xFF"s},
+        {"half a UTF-16 mark", "\xFF", "\xFF"},
+        {"UTF-16 mark backwards", "\xFE\xFE\x41", "\xFE\xFE\x41"},
+        {"part of the UTF-8 mark", "\xEF\xBB", "\xEF\xBB"},
+        {"not the UTF-8 mark", "\xEF\xBB\xBE\x41", "\xEF\xBB\xBE\x41"},
+        {"UTF-8 mark only", "\xEF\xBB\xBF", ""},
+        {"UTF-8 mark", "\xEF\xBB\xBF\xEF\xBB\xBFx", "\xEF\xBB\xBFx"},  // only the first
+        {"UTF-16LE", Utf16("a\xC3\xA9\xE2\x82\xAC<battery>\r\n"),
+         "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x94\x8B\r\n"},
+        {"UTF-16BE", Utf16("a\xC3\xA9<battery>", true), "a\xC3\xA9\xF0\x9F\x94\x8B"},
+        {"UTF-16 mark only", "\xFF\xFE", ""},
+        {"lone low half", "\xFF\xFE\x00\xDC\x41\x00"s, "\xEF\xBF\xBD" "A"},
+        {"lone high half", "\xFF\xFE\x3D\xD8\x41\x00"s, "\xEF\xBF\xBD" "A"},
+        {"high half at the end", "\xFF\xFE\x41\x00\x3D\xD8"s, "A\xEF\xBF\xBD"},
+        {"odd byte at the end", "\xFF\xFE\x41\x00\x42"s, "A\xEF\xBF\xBD"},
+    };
+    for (const Case& c : cases) {
+        for (size_t piece : {c.file.size() + 1, size_t{1}, size_t{3}}) {
+            std::string decoded;
+            int ends = 0;
+            TextDecoder decoder([&](const char* data, size_t size) { decoded.append(data, size); },
+                                [&] { ends++; });
+            for (int file = 0; file < 2; file++) {  // each file has its own mark
+                for (size_t at = 0; at < c.file.size(); at += piece) {
+                    decoder.Feed(c.file.data() + at, std::min(piece, c.file.size() - at));
+                }
+                decoder.EndOfFile();
+            }
+            EXPECT_EQ(decoded, c.decoded + c.decoded) << c.name << ", pieces of " << piece;
+            EXPECT_EQ(ends, 2) << c.name;
+        }
+    }
+}
+
+// Writes `text` to `path`.
+void WriteFile(const std::string& path, const std::string& text) {
+    FILE* file = fopen(path.c_str(), "wb");
+    ASSERT_TRUE(file) << path;
+    fwrite(text.data(), 1, text.size(), file);
+    fclose(file);
 }
 
 TEST(LogReport, CommandLine) {
     std::string log = testing::TempDir() + "report-test.log";
-    FILE* file = fopen(log.c_str(), "wb");
-    ASSERT_TRUE(file);
-    fputs(kOneRun.c_str(), file);
-    fclose(file);
+    std::string input = testing::TempDir() + "report-test-stdin.log";
+    std::string page = testing::TempDir() + "report-test.html";
+    remove(page.c_str());
+    WriteFile(log, kOneRun);
     const std::string csv = std::string(kCsvHeader) + "\n" + kOneRunSession + "\n";
     struct Case {
         std::vector<std::string> arguments;
         int status;
-        std::string out;  // exactly; "Usage" for the help text
+        std::string out;  // exactly; "Usage" for the help text; "From ..." a summary and a page
         std::string err;  // a part of it
+        std::string in = kOneRun;
+        const char* inMode = "rb";   // "ab": standard input fails when read
+        const char* outMode = "w+b";  // "rb": standard output fails when written
     };
     const Case cases[] = {
         {{"--format=csv", log}, 0, csv, ""},
         {{"--format", "csv", "-"}, 0, csv, ""},  // standard input: the same log
         {{"--format=csv", "--since=2026-12-02", log}, 0, std::string(kCsvHeader) + "\n", ""},
         {{"--version"}, 0, "tolvane-report " TOLVANE_VERSION "\n", ""},
+        // What the summary says where it has nothing to show, and why.
+        {{"-"},
+         0,
+         "No line of the input looks like a Tolvane log. tolvane-report reads the monitor's "
+         "output as saved with tee, and the journal as journalctl prints it (-o short-iso, short, "
+         "short-precise, short-full, short-unix or cat).\n",
+         "",
+         "Dec 09 08:30:00 laptop kernel: ACPI: battery\n"},
+        {{"--until=2026-11-30", log},
+         0,
+         "No reports from the start to 2026-11-30; the log's reports run from 2026-12-01 to "
+         "2026-12-01.\n",
+         ""},
+        {{"--format=csv", "--host=laptop", log}, 0, std::string(kCsvHeader) + "\n", ""},
+        // Text and the page together, both on standard output.
+        {{"--format=text", "--html=-", log},
+         0,
+         "From 2026-12-01 08:00 to 2026-12-01 11:30 (3h 30m): 5 reports, 1 run",
+         ""},
         {{"--help"}, 0, "Usage", ""},
         {{"--bogus", log}, 2, "", "unknown option '--bogus'\nTry 'tolvane-report --help'"},
         {{"--format=xml"}, 2, "", "'xml' is not text, csv or log"},
@@ -435,35 +552,88 @@ TEST(LogReport, CommandLine) {
          "/nonexistent/battery.log: No such file"},
         {{"."}, 1, "", "tolvane-report: .: "},  // a directory: EISDIR here, EACCES on Windows
         {{"--html=/nonexistent/page.html", log}, 1, "", "/nonexistent/page.html: No such file"},
+        // A new page, then one replaced (on Windows by MoveFileEx).
+        {{"--html", page, log}, 0, "", ""},
+        {{"--html", page, "--since=2026-12-02", log}, 0, "", ""},
+        // The page must never replace the log it is made from.
+        {{"--html", log, "--format=csv", log}, 1, "", log + ": is the input file " + log},
+        {{"--html=" + input}, 1, "", input + ": is standard input; the page would replace it"},
+        // Standard input fails once the first file is read: still no half CSV.
+        {{"--format=csv", log, "-"}, 1, "", "tolvane-report: standard input: ", kOneRun, "ab"},
+        {{"--format=csv"}, 1, "", "tolvane-report: standard input: ", kOneRun, "ab"},
+        // Every status 1 says why, also when only standard output failed.
+        {{"--version"}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
+        {{"--help"}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
+        {{"--format=csv", log}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
+        {{log}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
+        // As Windows PowerShell 5.1 saves it, and with a UTF-8 mark.
+        {{"--format=csv"}, 0, csv, "", Utf16(Replace(kOneRun, "\n", "\r\n"))},
+        // The same log twice: the second begins before the first ends.
+        {{"--format=csv", "-", log},
+         1,
+         "",
+         ": its reports begin at 2026-12-01 08:00, before the end of standard input (2026-12-01 "
+         "11:30): give the files oldest first, as in: tolvane-report ",
+         "\xEF\xBB\xBF" + kOneRun},
     };
     for (const Case& c : cases) {
+#ifdef _WIN32
+        if (std::string(c.inMode) == "ab") {
+            continue;  // msvcrt reads a stream open only for writing as empty, not as an error
+        }
+#endif
         std::vector<char*> argv = {const_cast<char*>("tolvane-report")};
         std::string name;
         for (const std::string& argument : c.arguments) {
             argv.push_back(const_cast<char*>(argument.c_str()));
             name += argument + " ";
         }
-        FILE* in = tmpfile();
-        FILE* out = tmpfile();
+        std::string outName = testing::TempDir() + "report-test-stdout";
+        WriteFile(input, c.in);
+        WriteFile(outName, "");
+        FILE* in = fopen(input.c_str(), c.inMode);
+        FILE* out = fopen(outName.c_str(), c.outMode);
         FILE* err = tmpfile();
         ASSERT_TRUE(in && out && err);
-        fputs(kOneRun.c_str(), in);
-        rewind(in);
         EXPECT_EQ(RunReport(static_cast<int>(argv.size()), argv.data(), in, out, err), c.status)
             << name;
+        fclose(out);
+        out = fopen(outName.c_str(), "rb");
+        ASSERT_TRUE(out);
         std::string written = Contents(out);
         if (c.out == "Usage") {
             EXPECT_EQ(written.rfind("Usage: tolvane-report [OPTION]... [FILE]...\n", 0), 0u)
                 << name;
+        } else if (c.out.rfind("From ", 0) == 0) {
+            EXPECT_EQ(written.rfind(c.out, 0), 0u) << name << ": " << written;
+            EXPECT_NE(written.find("\n<!DOCTYPE html>"), std::string::npos) << name;
         } else {
             EXPECT_EQ(written, c.out) << name;
         }
-        EXPECT_NE(Contents(err).find(c.err), std::string::npos) << name << ": " << Contents(err);
+        std::string said = Contents(err);
+        EXPECT_NE(said.find(c.err), std::string::npos) << name << ": " << said;
+        EXPECT_EQ(c.status == 0, said.empty()) << name << ": " << said;
         fclose(in);
         fclose(out);
         fclose(err);
+        remove(outName.c_str());
     }
+    FILE* file = fopen(log.c_str(), "rb");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(Contents(file), kOneRun) << "the log, after all of that";
+    fclose(file);
+    file = fopen(page.c_str(), "rb");
+    ASSERT_TRUE(file) << page;
+    std::string html = Contents(file);  // the second page: no session after --since
+    EXPECT_NE(html.find("</html>"), std::string::npos);
+    EXPECT_EQ(html.find("charge-chart"), std::string::npos) << "the first page is still there";
+    EXPECT_NE(html.find("No reports from 2026-12-02 to the end; the log's reports run from "
+                        "2026-12-01 to 2026-12-01."),
+              std::string::npos);
+    fclose(file);
+    remove(page.c_str());
     remove(log.c_str());
+    remove(input.c_str());
 }
 
 // The HTML page of a log, with its charts.

@@ -19,6 +19,11 @@
 #   run: one session from 80 to 75 % ended on mains, its CSV in CR LF;
 #   and its --batteries says in one line that there is no battery (Wine
 #   has no battery device; a table, should it have one).
+# - tolvane-report.exe, both: the shipped 32-bit one (from the zip, under
+#   the emulated i386 Wine, in one run as its start is slow) and the 64-bit
+#   one read a CR LF log and a UTF-16LE log with its mark (as Windows
+#   PowerShell 5.1's `>` saves one) in one command, and give the same CSV,
+#   in which the UTF-16 log's session is found.
 # Usage: windows_checks.sh BUILD-WIN32 BUILD-WIN64 (as root, for the bind
 # mount). WINE_I386_CACHE names where the i386 Wine is kept between runs
 # (default BUILD-WIN32/wine-i386).
@@ -205,8 +210,28 @@ run_program() {
 
 # The 32-bit program as shipped: the stripped exe from the zip.
 (cd "$work" && cpack -G ZIP --config "$win32/CPackConfig.cmake" > cpack.log 2>&1) &&
-    unzip -q -o "$work"/tolvane-*-win32.zip tolvane.exe -d "$work/zip" ||
+    unzip -q -o "$work"/tolvane-*-win32.zip tolvane.exe tolvane-report.exe -d "$work/zip" ||
     { cat "$work/cpack.log"; fail "cpack -G ZIP in $win32"; }
+# Two logs for tolvane-report.exe: the sample in CR LF, and one session of
+# 12/20/26 in UTF-16LE with its mark and CR LF.
+sed 's/$/\r/' "$here/../doc/sample-battery.log" > "$work/crlf.log"
+{
+    printf '\xff\xfe'
+    printf '%s\r\n' "" Tolvane "" "12/20/26 09:00:00  Power source: Battery  Status: High, 90%" \
+        "12/20/26 10:00:00  Power source: Battery  Status: High, 80%" \
+        "12/20/26 10:30:00  Power source: AC       Status: High, Charging, 80%" | iconv -f UTF-8 -t UTF-16LE
+} > "$work/utf16.log"
+utf16_session="2026-12-20T09:00:00,2026-12-20T10:30:00,5400,90,80,6.67,54000,,ac$cr"
+# report_csv NAME COMMAND...: the CSV of both logs by COMMAND (a Wine
+# loader and a tolvane-report.exe) in $work/NAME.csv, its exit status in
+# $work/NAME.status.
+report_csv() {
+    local name=$1
+    shift
+    timeout 600 "$@" --format=csv "$work/crlf.log" "$work/utf16.log" > "$work/$name.csv" 2> "$work/$name.err"
+    echo $? > "$work/$name.status"
+}
+
 begun=$SECONDS
 if ! qemu=$(command -v qemu-i386-static); then
     echo "SKIPPED: the 32-bit program under Wine: qemu-i386-static is not installed (Debian: qemu-user-static)"
@@ -227,6 +252,10 @@ elif [ -f "$work/zip/tolvane.exe" ]; then
     run_program tolvane.exe-i386 env WINELOADERNOEXEC=1 WINESERVER="$wineserver" \
         "$qemu" -L "$root" "$root/usr/lib/wine/wine" "$work/zip/tolvane.exe"
     echo "the 32-bit program under Wine took $((SECONDS - begun)) s"
+    begun=$SECONDS
+    report_csv report-i386 env WINELOADERNOEXEC=1 WINESERVER="$wineserver" \
+        "$qemu" -L "$root" "$root/usr/lib/wine/wine" "$work/zip/tolvane-report.exe"
+    echo "the 32-bit tolvane-report.exe under Wine took $((SECONDS - begun)) s"
 fi
 
 run_program tolvane.exe-x86_64 "$wine" "$win64/tolvane.exe"
@@ -257,5 +286,24 @@ if [ "$status" = 0 ] && { [ "$batteries" = "No battery found.$cr" ] ||
     echo "tolvane-report.exe --batteries under Wine: $(head -n 1 <<<"$batteries" | tr -d '\r')"
 else
     fail "tolvane-report.exe --batteries under Wine (exit $status): $(printf %q "$batteries") $(tail -n 3 "$work/batteries.err")"
+fi
+# Both logs, CR LF and UTF-16LE: the 64-bit report, and the 32-bit one
+# where it ran, gives the same CSV.
+report_csv report-x86_64 "$wine" "$win64/tolvane-report.exe"
+sessions=$(grep -c ",\(ac\|cut\)$cr$" "$work/report-x86_64.csv")
+if [ "$(cat "$work/report-x86_64.status")" = 0 ] && [ "$sessions" -ge 2 ] &&
+    grep -qxF "$utf16_session" "$work/report-x86_64.csv"; then
+    echo "64-bit tolvane-report.exe: $sessions sessions from the CR LF and the UTF-16LE log"
+else
+    fail "64-bit tolvane-report.exe on CR LF and UTF-16LE (exit $(cat "$work/report-x86_64.status")):" \
+        "$(tail -n 3 "$work/report-x86_64.csv" "$work/report-x86_64.err")"
+fi
+if [ -f "$work/report-i386.status" ]; then
+    if [ "$(cat "$work/report-i386.status")" = 0 ] && cmp -s "$work/report-i386.csv" "$work/report-x86_64.csv"; then
+        echo "32-bit tolvane-report.exe from the zip: the same CSV ($sessions sessions, $(wc -c < "$work/report-i386.csv") bytes)"
+    else
+        fail "32-bit tolvane-report.exe (exit $(cat "$work/report-i386.status")) differs from the 64-bit one:" \
+            "$(diff "$work/report-i386.csv" "$work/report-x86_64.csv" | head -n 6) $(tail -n 3 "$work/report-i386.err")"
+    fi
 fi
 finish

@@ -1,0 +1,84 @@
+// libFuzzer target over tolvane-report's reading of a log: the input is
+// one log file, fed whole and then in small pieces whose lengths are taken
+// from the data itself. Both must give the same sessions, byte for byte as
+// CSV; besides the sanitizers' findings, a session with a negative, NaN or
+// infinite figure is a crash.
+#include <math.h>
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+
+#include <string>
+
+#include "report/csv_output.h"
+#include "report/log_parser.h"
+#include "report/sessions.h"
+#include "report/text_decoder.h"
+
+namespace {
+
+
+// Names what failed before the crash, with the session where there is one.
+#define CHECK(condition, session)                                                   \
+    do {                                                                            \
+        if (!(condition)) {                                                         \
+            fprintf(stderr, "failed: %s\n%s\n", #condition, (session).c_str());     \
+            __builtin_trap();                                                       \
+        }                                                                           \
+    } while (0)
+
+bool Sound(const std::optional<double>& figure, double lowest) {
+    return !figure || (isfinite(*figure) && *figure >= lowest);
+}
+
+// Every session as its CSV line, each checked as it comes.
+class CheckedSessions : public LogListener {
+public:
+    void OnReport(const Report&) override {}
+    void OnRunEnd() override {}
+    void OnSession(const Session& session) override {
+        std::string line = CsvLine(session);
+        CHECK(session.seconds >= 0, line);
+        CHECK(session.end.elapsed >= session.start.elapsed, line);
+        CHECK(Sound(session.percentPerHour, 0), line);
+        CHECK(Sound(session.fullRuntimeSeconds, 0), line);
+        // A remaining time shown is never below nothing: -100 % at worst.
+        CHECK(Sound(session.estimateErrorPercent, -100), line);
+        for (const EstimatePoint& point : session.estimates) {
+            CHECK(isfinite(point.realisedSeconds) && point.realisedSeconds > 0, line);
+            CHECK(isfinite(point.shownSeconds) && point.shownSeconds >= 0, line);
+        }
+        lines += line + "\n";
+    }
+    std::string lines;
+};
+
+// The one place that knows how the reader's stages fit together: bytes in,
+// sessions out. `pieces` null: the data in one go; otherwise the length of
+// each piece is 1 to 32 bytes, read in turn from `pieces`.
+std::string ReadLog(const uint8_t* data, size_t size, const uint8_t* pieces) {
+    CheckedSessions out;
+    SessionTracker sessions(&out);
+    LogParser parser(&sessions, DateRange());
+    LineSplitter splitter(&parser);
+    TextDecoder decoder(&splitter);
+    const char* text = reinterpret_cast<const char*>(data);
+    for (size_t at = 0, turn = 0; at < size; turn++) {
+        size_t piece = pieces ? 1 + pieces[turn % size] % 32 : size;
+        piece = piece < size - at ? piece : size - at;
+        decoder.Feed(text + at, piece);
+        at += piece;
+    }
+    decoder.EndOfFile();
+    parser.Finish();
+    return out.lines;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string whole = ReadLog(data, size, nullptr);
+    std::string pieces = ReadLog(data, size, data);
+    CHECK(pieces == whole, "whole:\n" + whole + "in pieces:\n" + pieces);
+    return 0;
+}

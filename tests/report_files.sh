@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# tolvane-report and the files around it, with the real binary:
+#   - a new page gets mode 0666 less the umask; a page replaced keeps its
+#     mode; a symlink stays a symlink and the file it leads to is replaced
+#     (also when it does not exist yet);
+#   - a FIFO and a device node of our own are written as streams and stay
+#     what they were, also when writing fails; a page that can't be
+#     written whole (a full file system) leaves the old page and no
+#     temporary file;
+#   - 600 files under `ulimit -n 256`, each opened in its turn, and a
+#     FIFO and a pipe among the inputs;
+#   - the page refused over the log named by a symlink;
+#   - standard input closed after a file was read: exit 1, nothing on
+#     standard output, a message naming standard input;
+#   - at a terminal with no file, it says it reads standard input.
+# The device node and the full file system need root (skipped otherwise).
+# Usage: report_files.sh path/to/tolvane-report
+set -u
+report=$(realpath "$1")
+read -r -a emulator <<< "${TOLVANE_EMULATOR:-}"
+run() { "${emulator[@]}" "$report" "$@"; }
+work=$(mktemp -d /tmp/tolvane-report-files.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+cd "$work" || exit 1
+umask 027
+
+# A run with one session: on battery at 09:00 from 90 %, on mains at 10:00.
+session() {  # session MM/DD/YY
+    printf '%s 09:00:00  Power source: Battery  Status: High, 90%%\n' "$1"
+    printf '%s 10:00:00  Power source: AC       Status: High, Charging, 80%%\n' "$1"
+}
+session 12/01/26 > log
+
+# Modes, symlinks, replacing.
+run --html new.html log && [ "$(stat -c %a new.html)" = 640 ] ||
+    fail "a new page: mode $(stat -c %a new.html 2>&1), not 640 (0666 under umask 027)"
+echo old > kept.html && chmod 604 kept.html
+run --html kept.html log && [ "$(stat -c %a kept.html)" = 604 ] && grep -q '<svg' kept.html ||
+    fail "a page replaced: mode $(stat -c %a kept.html), or not the new page"
+mkdir pages && echo old > pages/page.html && ln -s pages/page.html link.html
+ln -s pages/later.html dangling.html
+if run --html link.html log && run --html dangling.html log; then
+    [ -L link.html ] && [ -L dangling.html ] || fail "a symlink was replaced by the page"
+    grep -q '<svg' pages/page.html && grep -q '<svg' pages/later.html ||
+        fail "the file a symlink leads to was not written"
+else
+    fail "--html to a symlink failed"
+fi
+ls -A | grep -q '\.tmp-' && fail "temporary files left: $(ls -A)"
+
+# A FIFO: read by cat, written as a stream, and still a FIFO.
+mkfifo fifo
+cat fifo > from-fifo &
+reader=$!
+run --html fifo log || fail "--html to a FIFO: exit $?"
+wait "$reader"
+[ -p fifo ] && grep -q '</html>' from-fifo || fail "the FIFO: not one any more, or no page read from it"
+
+# Logs through a FIFO and a process substitution, read in their turn.
+mkfifo log-fifo
+cat log > log-fifo &
+csv=$(run --format=csv log-fifo <(cat log) log)
+[ "$(grep -c ',ac$' <<<"$csv")" = 3 ] || fail "a FIFO and a pipe as inputs: $csv"
+wait
+
+# The log, by another name, as the page: refused, the log untouched.
+ln -s log log-link
+cp log log-before
+run --html log log-link 2> err
+status=$?
+[ "$status" = 1 ] && cmp -s log log-before && grep -q '^tolvane-report: log: is the input file log-link' err ||
+    fail "--html over the input's symlink: exit $status, $(cat err)"
+
+# 600 files, at most 256 descriptors.
+files=()
+for ((i = 0; i < 600; i++)); do
+    day=$(printf '%02d/%02d/%02d' $((i % 12 + 1)) $((i / 12 % 28 + 1)) $((i / 336 + 27)))
+    session "$day" > "many-$i.log"
+    files+=("many-$i.log")
+done
+lines=$( (ulimit -n 256 && run --format=csv "${files[@]}") | grep -c ',ac$')
+[ "$lines" = 600 ] || fail "600 files under ulimit -n 256: $lines sessions, not 600"
+
+# Standard input closed after the first file: nothing but the message.
+run --format=csv log - <&- > out 2> err
+status=$?
+[ "$status" = 1 ] && [ ! -s out ] && grep -q '^tolvane-report: standard input: ' err ||
+    fail "closed standard input: exit $status, stdout $(wc -c < out) bytes, stderr: $(cat err)"
+
+# At a terminal it says what it waits for; not in a pipe.
+if command -v script > /dev/null; then
+    said=$(printf '' | timeout 20 script -qec "$(printf '%q ' "${emulator[@]}" "$report")" /dev/null)
+    [[ "$said" == *"reading the log from standard input (end it with Ctrl+D)"* ]] ||
+        fail "no word at a terminal: $(printf %q "$said")"
+fi
+run < /dev/null 2> err > /dev/null
+[ ! -s err ] || fail "not at a terminal, still said: $(cat err)"
+
+if [ "$(id -u)" = 0 ] && unshare -m true 2> /dev/null; then
+    # Our own /dev/full: the page fails, the node stays.
+    mknod full c 1 7
+    run --html full log 2> err
+    status=$?
+    [ "$status" = 1 ] && [ -c full ] && grep -q "^tolvane-report: full: No space left" err ||
+        fail "--html to a full device: exit $status, $(ls -l full 2>&1), $(cat err)"
+    run --version > full 2> err
+    status=$?
+    [ "$status" = 1 ] && grep -q "standard output: No space left" err ||
+        fail "--version to a full device: exit $status, $(cat err)"
+    # A file system with no room for the page: the old one stays whole.
+    mkdir small
+    unshare -m sh -c '
+        mount -t tmpfs -o size=64k tmpfs small || exit 2
+        echo old > small/page.html
+        dd if=/dev/zero of=small/filler bs=4k 2> /dev/null
+        "$@" --html small/page.html log 2> err
+        echo "exit $? $(cat small/page.html) $(ls -A small | tr "\n" " ")"' sh \
+        "${emulator[@]}" "$report" > full-fs
+    grep -qx 'exit 1 old filler page.html ' full-fs && grep -q 'small/page.html: No space left' err ||
+        fail "a full file system: $(cat full-fs), $(cat err)"
+else
+    echo "SKIPPED: the device node and the full file system: need root and unshare -m"
+fi
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "report files: all checks passed"
