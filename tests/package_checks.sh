@@ -107,7 +107,7 @@ if [ -n "$deb" ]; then
         ! grep -Eq '\] \.(symtab|comment) ' <<<"$sections" || fail "the packaged $program keeps .symtab or .comment"
     done
     csv=$("${emulator[@]}" "$work/root/usr/bin/tolvane-report" --format=csv doc/sample-battery.log)
-    [ "$(grep -c ',ac$' <<<"$csv")" -gt 0 ] || fail "the unpacked tolvane-report gave: $csv"
+    [ "$(grep -c ',ac,' <<<"$csv")" -gt 0 ] || fail "the unpacked tolvane-report gave: $csv"
     echo "unpacked /usr/bin/tolvane-report on doc/sample-battery.log: $(($(grep -c '' <<<"$csv") - 1)) sessions"
     gzip -dc "$work/root/usr/share/doc/tolvane/changelog.gz" | head -n 1 | grep -q "^tolvane ($version) " ||
         fail "the changelog's latest entry is not $version"

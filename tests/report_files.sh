@@ -61,8 +61,9 @@ wait "$reader"
 # Logs through a FIFO and a process substitution, read in their turn.
 mkfifo log-fifo
 cat log > log-fifo &
-csv=$(run --format=csv log-fifo <(cat log) log)
-[ "$(grep -c ',ac$' <<<"$csv")" = 3 ] || fail "a FIFO and a pipe as inputs: $csv"
+session 12/03/26 > log3
+csv=$(run --format=csv log-fifo <(session 12/02/26) log3)
+[ "$(grep -c ',ac,' <<<"$csv")" = 3 ] || fail "a FIFO and a pipe as inputs: $csv"
 wait
 
 # The log, by another name, as the page: refused, the log untouched.
@@ -73,14 +74,14 @@ status=$?
 [ "$status" = 1 ] && cmp -s log log-before && grep -q '^tolvane-report: log: is the input file log-link' err ||
     fail "--html over the input's symlink: exit $status, $(cat err)"
 
-# 600 files, at most 256 descriptors.
+# 600 files, a day each, oldest first, at most 256 descriptors.
 files=()
 for ((i = 0; i < 600; i++)); do
-    day=$(printf '%02d/%02d/%02d' $((i % 12 + 1)) $((i / 12 % 28 + 1)) $((i / 336 + 27)))
+    day=$(printf '%02d/%02d/%02d' $((i / 28 % 12 + 1)) $((i % 28 + 1)) $((i / 336 + 27)))
     session "$day" > "many-$i.log"
     files+=("many-$i.log")
 done
-lines=$( (ulimit -n 256 && run --format=csv "${files[@]}") | grep -c ',ac$')
+lines=$( (ulimit -n 256 && run --format=csv "${files[@]}") | grep -c ',ac,')
 [ "$lines" = 600 ] || fail "600 files under ulimit -n 256: $lines sessions, not 600"
 
 # Standard input closed after the first file: nothing but the message.

@@ -221,7 +221,7 @@ sed 's/$/\r/' "$here/../doc/sample-battery.log" > "$work/crlf.log"
         "12/20/26 10:00:00  Power source: Battery  Status: High, 80%" \
         "12/20/26 10:30:00  Power source: AC       Status: High, Charging, 80%" | iconv -f UTF-8 -t UTF-16LE
 } > "$work/utf16.log"
-utf16_session="2026-12-20T09:00:00,2026-12-20T10:30:00,5400,90,80,6.67,54000,,ac$cr"
+utf16_session="2026-12-20T09:00:00,2026-12-20T10:30:00,5400,90,80,6.67,54000,,ac,0,$cr"
 # report_csv NAME COMMAND...: the CSV of both logs by COMMAND (a Wine
 # loader and a tolvane-report.exe) in $work/NAME.csv, its exit status in
 # $work/NAME.status.
@@ -290,7 +290,7 @@ fi
 # Both logs, CR LF and UTF-16LE: the 64-bit report, and the 32-bit one
 # where it ran, gives the same CSV.
 report_csv report-x86_64 "$wine" "$win64/tolvane-report.exe"
-sessions=$(grep -c ",\(ac\|cut\)$cr$" "$work/report-x86_64.csv")
+sessions=$(grep -c ",\(ac\|cut\),[0-9]*,[^,]*$cr$" "$work/report-x86_64.csv")
 if [ "$(cat "$work/report-x86_64.status")" = 0 ] && [ "$sessions" -ge 2 ] &&
     grep -qxF "$utf16_session" "$work/report-x86_64.csv"; then
     echo "64-bit tolvane-report.exe: $sessions sessions from the CR LF and the UTF-16LE log"
