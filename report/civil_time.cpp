@@ -59,21 +59,6 @@ int WeekdayOf(int64_t days) {
     return static_cast<int>(((days + 3) % 7 + 7) % 7);
 }
 
-bool ReadDigits(std::string_view text, size_t at, size_t count, int* value) {
-    if (at + count > text.size()) {
-        return false;
-    }
-    int result = 0;
-    for (size_t i = at; i < at + count; i++) {
-        if (text[i] < '0' || text[i] > '9') {
-            return false;
-        }
-        result = result * 10 + (text[i] - '0');
-    }
-    *value = result;
-    return true;
-}
-
 bool ParseIsoDate(std::string_view text, int64_t* days) {
     int year, month, day;
     if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !ReadDigits(text, 0, 4, &year) ||

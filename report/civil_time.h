@@ -40,6 +40,21 @@ std::string FormatIsoDate(int64_t days);
 std::string FormatOffset(int offsetMinutes);
 
 // Reads exactly `count` decimal digits at text[at...]; false otherwise.
-bool ReadDigits(std::string_view text, size_t at, size_t count, int* value);
+// Inline: a log's every line takes a dozen.
+inline bool ReadDigits(std::string_view text, size_t at, size_t count, int* value) {
+    if (at + count > text.size()) {
+        return false;
+    }
+    int result = 0;
+    for (size_t i = at; i < at + count; i++) {
+        unsigned digit = static_cast<unsigned char>(text[i]) - '0';
+        if (digit > 9) {
+            return false;
+        }
+        result = result * 10 + static_cast<int>(digit);
+    }
+    *value = result;
+    return true;
+}
 
 #endif

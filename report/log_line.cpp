@@ -1,5 +1,7 @@
 #include "report/log_line.h"
 
+#include <string.h>
+
 namespace {
 
 const std::string_view kPowerSource = "  Power source: ";
@@ -78,6 +80,8 @@ bool ParseSeconds(std::string_view text, int64_t* seconds) {
     return *seconds >= INT32_MIN && *seconds <= INT32_MAX;
 }
 
+size_t ParseIsoTime(std::string_view line, JournalPrefix* prefix);
+
 // The identifier and message after a journal time: "[host ]ident[pid]: message".
 std::string_view SplitIdentifier(std::string_view rest, JournalPrefix* prefix) {
     size_t colon = rest.find(':');
@@ -107,8 +111,31 @@ std::string_view SplitIdentifier(std::string_view rest, JournalPrefix* prefix) {
 }
 
 // "YYYY-MM-DDTHH:MM:SS[.ffffff](+HHMM|+HH:MM|Z) "; returns the length of
-// the prefix with its space, 0 when the line has none.
+// the prefix with its space, 0 when the line has none. The lines of one
+// report share their time: the one read last is kept, and taken again
+// where the next line begins with the same text.
 size_t ParseIsoPrefix(std::string_view line, JournalPrefix* prefix) {
+    static thread_local char lastText[48];
+    static thread_local size_t lastLength = 0;
+    static thread_local JournalPrefix last;
+    if (lastLength != 0 && line.size() > lastLength &&
+        memcmp(line.data(), lastText, lastLength) == 0) {
+        prefix->hasTime = true;
+        prefix->time = last.time;
+        prefix->offsetMinutes = last.offsetMinutes;
+        return lastLength;
+    }
+    size_t length = ParseIsoTime(line, prefix);
+    if (length != 0 && length <= sizeof lastText) {
+        memcpy(lastText, line.data(), length);
+        lastLength = length;
+        last = *prefix;
+    }
+    return length;
+}
+
+// The ISO time of a short-iso line itself.
+size_t ParseIsoTime(std::string_view line, JournalPrefix* prefix) {
     CivilTime& time = prefix->time;
     if (line.size() < 21 || line[4] != '-' || line[7] != '-' || line[10] != 'T' ||
         line[13] != ':' || line[16] != ':' || !ReadDigits(line, 0, 4, &time.year) ||

@@ -81,16 +81,18 @@ LogParser::Machine* LogParser::MachineFor(std::string_view host) {
     if (lastMachine_ && lastMachine_->log.Host() == host) {
         return lastMachine_;
     }
-    std::string name(host);
-    auto found = byHost_.find(name);
+    auto found = byHost_.find(host);
     if (found != byHost_.end()) {
         return lastMachine_ = found->second;
     }
+    std::string name(host);
     if (!hosts_.empty() && std::find(hosts_.begin(), hosts_.end(), name) == hosts_.end()) {
         return nullptr;
     }
     machines_.push_back(std::make_unique<Machine>(this, name, csv_));
-    return lastMachine_ = byHost_[name] = machines_.back().get();
+    Machine* machine = machines_.back().get();
+    // Keyed by the machine's own copy of its name, which lives as long as it.
+    return lastMachine_ = byHost_[machine->log.Host()] = machine;
 }
 
 LogTime LogParser::TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, Machine* machine) {
@@ -164,6 +166,9 @@ void LogParser::Line(std::string_view line) {
 // A battery health line: the machine's history, not its runs; out of
 // order or not (a separate file of readings may be read after the log).
 void LogParser::Health(const JournalPrefix& prefix, std::string_view message) {
+    if (message.size() < 35 || message.substr(17, 18) != "  Battery health: ") {
+        return;  // most lines: said at no cost
+    }
     CivilTime stamp;
     BatteryInfo battery;
     if (!ParseBatteryHealthMessage(message, &stamp, &battery)) {

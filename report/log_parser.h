@@ -62,7 +62,7 @@ private:
     CsvWriter* csv_;
     ZoneClock zone_;
     std::vector<std::unique_ptr<Machine>> machines_;
-    std::unordered_map<std::string, Machine*> byHost_;
+    std::unordered_map<std::string_view, Machine*> byHost_;
     Machine* lastMachine_ = nullptr;
     std::vector<std::string> files_;
     bool sawLog_ = false;
