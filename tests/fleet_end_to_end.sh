@@ -37,7 +37,9 @@ for need in "$libfaketime:faketime" "$remote:systemd-journal-remote" "$upload:sy
 done
 work=$(mktemp -d /tmp/tolvane-fleet.XXXXXX)
 started=()
-trap 'kill "${started[@]}" 2>/dev/null; kill $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
+# The monitors' processes are in $work/monitors (see start_monitor).
+trap 'kill "${started[@]}" $(cat "$work/monitors" 2>/dev/null) $(jobs -p) 2>/dev/null; wait; rm -rf "$work"' EXIT
+trap 'exit 1' INT TERM HUP
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # sessions_of HOST: "FROM TO ENDED SECONDS" for each session of HOST (any
@@ -141,8 +143,8 @@ done
 # The text: the fleet's table first, one row per machine, then each
 # machine's own summary; --host keeps one, and gives its plain summary.
 text=$("$report" "$journal") || fail "report: the text summary exited with $?"
-head -n 1 <<<"$text" | grep -Eq '(^|[^0-9])3 machines.*sort' ||
-    fail "report: the text's first line does not say 3 machines and their order: $(head -n 1 <<<"$text")"
+head -n 1 <<<"$text" | grep -Eq '(^|[^0-9])3 machines' ||
+    fail "report: the text's first line does not say 3 machines: $(head -n 1 <<<"$text")"
 table=$(sed -n '/^Host/,/^== /p' <<<"$text")
 [ "$(grep -c '^Host' <<<"$table")" = 1 ] || fail "report: no one table header line beginning Host"
 for host in "${hosts[@]}"; do

@@ -21,6 +21,7 @@ start_monitor() {
         FAKETIME="@$(date -u -d "@$start" '+%Y-%m-%d %H:%M:%S') x$speed" \
         "$monitor" > "$dir/log.$((runs + 1))" &
     echo "$! $(random_id) $start" >> "$dir/runs"
+    echo "$!" >> "$work/monitors"
     running=$!
 }
 stop_monitor() {
