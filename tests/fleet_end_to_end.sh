@@ -35,6 +35,8 @@ for need in "$libfaketime:faketime" "$remote:systemd-journal-remote" "$upload:sy
     [ -n "${need%%:*}" ] && [ -r "${need%%:*}" ] ||
         { echo "FAIL: ${need##*:} is not installed (Debian: apt-get install ${need##*:})"; exit 1; }
 done
+# A sanitizer build's monitor needs its ASan runtime loaded before libfaketime.
+preload=$(ldd "$monitor" 2>/dev/null | awk '/libasan/ { printf "%s ", $3 }')$libfaketime
 work=$(mktemp -d /tmp/tolvane-fleet.XXXXXX)
 started=()
 # The monitors' processes are in $work/monitors (see start_monitor).

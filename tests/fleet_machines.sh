@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Machines for tests/fleet_end_to_end.sh: each one the real monitor against
 # a test power supply tree of its own (bind-mounted over
 # /sys/class/power_supply in a private mount namespace), under libfaketime
@@ -6,7 +7,7 @@
 # runs wrote into the journal's export format, one entry per line, as the
 # user unit's output would be stored on that machine. Sourced; expects
 # $monitor, $work, $speed, $fake_base (seconds since the epoch, UTC) and
-# $libfaketime.
+# $preload (what LD_PRELOAD gives the monitor: libfaketime).
 
 put() { printf '%s\n' "$2" > "$1.new" && mv -f "$1.new" "$1"; }
 random_id() { local id; id=$(cat /proc/sys/kernel/random/uuid); echo "${id//-/}"; }
@@ -17,7 +18,7 @@ start_monitor() {
     local dir=$1 start=$2 runs
     runs=$(grep -c '' "$dir/runs" 2>/dev/null)
     unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply && shift && exec "$@"' sh "$dir/tree" \
-        env TZ=UTC LD_PRELOAD="$libfaketime" \
+        env TZ=UTC LD_PRELOAD="$preload" \
         FAKETIME="@$(date -u -d "@$start" '+%Y-%m-%d %H:%M:%S') x$speed" \
         "$monitor" > "$dir/log.$((runs + 1))" &
     echo "$! $(random_id) $start" >> "$dir/runs"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The fleet page's checks for tests/fleet_end_to_end.sh, on the page as
 # written and on the DOM that headless Chromium built from it. Sourced;
 # expects $work, $hosts and fail().
