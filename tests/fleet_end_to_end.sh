@@ -4,16 +4,18 @@
 # libfaketime at 30 times the speed of the clock, all three on the same
 # fake morning (tests/fleet_machines.sh plays them):
 #   alpha:   two sessions, each ended by plugging in;
-#   bravo:   one session, and the run stopped on battery;
+#   bravo:   two users' monitors side by side, one session, and the runs
+#            stopped on battery: one set of sessions;
 #   charlie: a reboot and a new run of the monitor, then one session.
 # Each machine's runs become the journal's export format with its own
-# _HOSTNAME, _BOOT_ID and _PID. alpha's go into a journal file of its own,
+# _HOSTNAME, _BOOT_ID, _UID and _PID. alpha's go into a journal file of its own,
 # which the real systemd-journal-upload sends over HTTP on localhost to a
 # real systemd-journal-remote; bravo's and charlie's are given to
 # systemd-journal-remote as export files. `journalctl -D DIR -t tolvane -o
 # short-iso` reads the collector's directory back, and is checked first:
-# every machine's lines, in order, under its own host and process, at the
-# times of their stamps. Then tolvane-report reads it: each machine's
+# every run's lines, in order, under its own host and process, at the
+# times of their stamps, and the first user's runs alone already give the
+# sessions scripted. Then tolvane-report reads it: each machine's
 # sessions in the CSV against what its script did (count, from and to
 # percent, how they ended, the length within 2 s of the scripted time at the
 # fake clock's speed), the fleet table and the machines' summaries in the
@@ -67,7 +69,7 @@ hosts=(alpha bravo charlie)
 # The three mornings, side by side (fake minutes; about a minute in all).
 for host in "${hosts[@]}"; do mkdir -p "$work/$host"; done
 play "$work/alpha" mains:2:100 battery:12:100:94 mains:3:98 battery:10:98:93 mains:2:95 &
-play "$work/bravo" mains:4:88 battery:20:88:76 &
+play "$work/bravo" user:1001 mains:4:88 battery:20:88:76 &
 play "$work/charlie" mains:3:97 reboot mains:2:97 battery:14:97:92 mains:2:94 &
 wait
 for host in "${hosts[@]}"; do
@@ -105,25 +107,30 @@ for host in "${hosts[@]}"; do
     dir=$work/$host
     cat "$dir"/log.* | tr -d '\r' > "$dir/written"
     lines=$((lines + $(grep -c '' "$dir/written")))
-    # Each line: "TIME HOST tolvane[PID]: MESSAGE".
+    # Each line: "TIME HOST tolvane[PID]: MESSAGE"; each run's in order.
     grep "^[^ ]* $host tolvane\[" "$journal" > "$dir/journal"
-    sed 's/^[^ ]* [^ ]* tolvane\[[0-9]*\]: \{0,1\}//' "$dir/journal" > "$dir/messages"
-    cmp -s "$dir/written" "$dir/messages" ||
-        fail "journal: $host's messages differ from what its monitor wrote: $(diff "$dir/written" "$dir/messages" | head -n 5)"
-    pids=$(grep -o 'tolvane\[[0-9]*\]' "$dir/journal" | tr -dc '0-9\n' | uniq | tr '\n' ' ')
-    [ "$pids" = "$(cut -d' ' -f1 "$dir/runs" | tr '\n' ' ')" ] || fail "journal: $host's processes $pids"
+    n=0
+    while read -r pid _ _ _ uid; do
+        n=$((n + 1))
+        grep "^[^ ]* $host tolvane\[$pid\]:" "$dir/journal" | tee -a "$dir/journal.$uid" |
+            sed 's/^[^ ]* [^ ]* tolvane\[[0-9]*\]: \{0,1\}//' > "$dir/messages.$n"
+        tr -d '\r' < "$dir/log.$n" | cmp -s - "$dir/messages.$n" ||
+            fail "journal: $host's run $n differs from what its monitor wrote: $(tr -d '\r' < "$dir/log.$n" | diff - "$dir/messages.$n" | head -n 5)"
+    done < "$dir/runs"
+    pids=$(grep -o 'tolvane\[[0-9]*\]' "$dir/journal" | tr -dc '0-9\n' | sort -u | tr '\n' ' ')
+    [ "$pids" = "$(cut -d' ' -f1 "$dir/runs" | sort -u | tr '\n' ' ')" ] || fail "journal: $host's processes $pids"
     # A report's time in the journal is its stamp.
     stamped=$(awk '$4 ~ /^[0-9][0-9]\/[0-9][0-9]\/[0-9][0-9]$/ && $6 == "Power" {
                        split($4, d, "/"); n += substr($1, 1, 19) == "20" d[3] "-" d[1] "-" d[2] "T" $5
                    } END { print n + 0 }' "$dir/journal")
     [ "$stamped" = "$(grep -c 'Power source' "$dir/written")" ] ||
         fail "journal: $stamped of $host's reports at the time of their stamp"
-    # The report of this machine's lines alone, one machine as it reads
-    # them today, already gives the sessions its script played.
-    alone=$("$report" --format=csv "$dir/journal" | sessions_of "")
+    # The report of the first user's lines of this machine alone, one
+    # monitor as it reads them today, gives the sessions its script played.
+    alone=$("$report" --format=csv "$dir/journal.1000" | sessions_of "")
     same_sessions "$host alone" "$alone" "$dir/expect"
     echo "journal: $host, $(grep -c '' "$dir/journal") lines in $(grep -c '' "$dir/runs") runs," \
-         "$(grep -c 'Power source' "$dir/journal") reports, processes $pids; read alone: ${alone//$'\n'/, }"
+         "$(grep -c 'Power source' "$dir/journal") reports, processes $pids; the first user's alone: ${alone//$'\n'/, }"
 done
 other=$(grep -vc '^-- ' "$journal")
 [ "$other" = "$lines" ] || fail "journal: $other lines under -t tolvane, the monitors wrote $lines"

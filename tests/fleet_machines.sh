@@ -12,23 +12,35 @@
 put() { printf '%s\n' "$2" > "$1.new" && mv -f "$1.new" "$1"; }
 random_id() { local id; id=$(cat /proc/sys/kernel/random/uuid); echo "${id//-/}"; }
 
-# start_monitor DIR FAKE_START: a new run of the monitor on DIR's tree, its
-# clock at FAKE_START; appends "PID BOOT_ID FAKE_START" to DIR/runs.
+# start_monitor DIR FAKE_START [UID]: a new run of the monitor on DIR's
+# tree, its clock at FAKE_START, in a new boot (90 s before); or, with UID,
+# another user's monitor beside the running ones, in their boot. Appends
+# "PID BOOT_ID BOOTED FAKE_START UID" to DIR/runs and the process to
+# DIR/running.
 start_monitor() {
-    local dir=$1 start=$2 runs
+    local dir=$1 start=$2 uid=${3:-} boot booted runs
     runs=$(grep -c '' "$dir/runs" 2>/dev/null)
+    if [ -n "$uid" ]; then
+        read -r _ boot booted _ < <(tail -n 1 "$dir/runs")
+    else
+        boot=$(random_id) booted=$((start - 90)) uid=1000
+    fi
     unshare -m sh -c 'mount --bind "$1" /sys/class/power_supply && shift && exec "$@"' sh "$dir/tree" \
         env TZ=UTC LD_PRELOAD="$preload" \
         FAKETIME="@$(date -u -d "@$start" '+%Y-%m-%d %H:%M:%S') x$speed" \
         "$monitor" > "$dir/log.$((runs + 1))" &
-    echo "$! $(random_id) $start" >> "$dir/runs"
+    echo "$! $boot $booted $start $uid" >> "$dir/runs"
+    echo "$!" >> "$dir/running"
     echo "$!" >> "$work/monitors"
-    running=$!
 }
-stop_monitor() {
-    sleep 0.3  # a few polls of the fake clock, so that it saw the last change
-    kill "$running"
-    wait "$running" 2>/dev/null
+stop_monitors() {
+    sleep 0.3  # a few polls of the fake clock, so that they saw the last change
+    local pid
+    while read -r pid; do
+        kill "$pid"
+        wait "$pid" 2>/dev/null
+    done < "$dir/running"
+    : > "$dir/running"
 }
 
 # play DIR SEGMENT...: one machine's morning. A segment is one of
@@ -36,9 +48,10 @@ stop_monitor() {
 #   battery:MINUTES:FROM:TO  unplugged at FROM %, then one percent step at
 #                            a time down to TO, evenly spread, at the draw
 #                            that empties that much of a 50 Wh battery
-#   reboot                   the monitor stopped, and a new run started a
+#   reboot                   the monitors stopped, and a new run started a
 #                            minute later on the fake clock, in a new boot
-# in fake minutes; the run is stopped after the last segment. Writes
+#   user:UID                 another user's monitor started beside it
+# in fake minutes; the runs are stopped after the last segment. Writes
 # DIR/expect: for each session "FROM TO ENDED SECONDS", ENDED ac when a
 # mains segment followed and cut otherwise, SECONDS from the unplug to the
 # plug-in (ac) or to the last step (cut), by the real clock times $speed.
@@ -55,7 +68,7 @@ play() {
     put "$tree/BAT0/status" Full
     put "$tree/BAT0/power_now" 0
     : > "$dir/expect"
-    rm -f "$dir/runs" "$dir/seq"
+    rm -f "$dir/runs" "$dir/running"
     local begun=${EPOCHREALTIME/./} shift_s=0 at=0 session="" unplugged=0 last=0 segment
     start_monitor "$dir" "$fake_base"
     # until FAKE_SECONDS: waits until the fake clock is that far into the
@@ -108,52 +121,50 @@ play() {
             done
             until_fake $((at += minutes * 60))
             ;;
+        user)
+            start_monitor "$dir" $((fake_base + at + shift_s)) "$minutes"
+            ;;
         reboot)
-            stop_monitor
+            stop_monitors
             shift_s=$((shift_s + 60))
             start_monitor "$dir" $((fake_base + at + shift_s))
             ;;
         end)
-            stop_monitor
+            stop_monitors
             ;;
         esac
     done
 }
 
 # to_export DIR HOST: DIR's runs as the journal stores the user unit's
-# output, in export format on standard output: before each run the user
+# output, in export format on standard output: before each run its user
 # manager's line that started it, then one entry per line the monitor
 # wrote, at the time of the stamp of the report it belongs to (the banner at
-# the run's start). Each run is a boot of its own: it began 90 s before.
+# the run's start); the runs' entries merged in time order.
 to_export() {
-    local dir=$1 host=$2 machine seqnum_id pid boot start n=0
+    local dir=$1 host=$2 machine pid boot booted start uid n=0
     machine=$(random_id)
-    seqnum_id=$(random_id)
-    while read -r pid boot start; do
+    # Each entry on one line for the merge: its time, boot and monotonic
+    # time, then its fields, \036 between them.
+    while read -r pid boot booted start uid; do
         n=$((n + 1))
-        awk -v host="$host" -v machine="$machine" -v seqid="$seqnum_id" -v pid="$pid" \
-            -v boot="$boot" -v start="$start" -v seq0="$(cat "$dir/seq" 2>/dev/null || echo 0)" '
+        awk -v host="$host" -v machine="$machine" -v pid="$pid" -v boot="$boot" -v booted="$booted" \
+            -v start="$start" -v uid="$uid" '
         function days(y, m, d) {
             if (m <= 2) { y--; m += 12 }
             return 365 * y + int(y / 4) - int(y / 100) + int(y / 400) + int((153 * (m - 3) + 2) / 5) + d - 719469
         }
-        function hex(v,   s) {
-            s = ""
-            do { s = substr("0123456789abcdef", v % 16 + 1, 1) s; v = int(v / 16) } while (v > 0)
-            return s
-        }
         function entry(ident, epid, message, extra,   real, mono) {
             real = sprintf("%.0f", stamp * 1000000 + (++tick))
-            mono = sprintf("%.0f", real - (start - 90) * 1000000)
-            printf "__CURSOR=s=%s;i=%s;b=%s;m=%s;t=%s;x=%s\n", seqid, hex(++seq), boot, hex(mono), hex(real), hex(seq * 7919)
-            printf "__REALTIME_TIMESTAMP=%s\n__MONOTONIC_TIMESTAMP=%s\n", real, mono
-            printf "_BOOT_ID=%s\n_MACHINE_ID=%s\n_HOSTNAME=%s\n", boot, machine, host
-            printf "_UID=1000\n_GID=1000\n_TRANSPORT=stdout\nPRIORITY=6\nSYSLOG_FACILITY=3\n"
-            printf "SYSLOG_IDENTIFIER=%s\n_PID=%s\n%sMESSAGE=%s\n\n", ident, epid, extra, message
+            mono = sprintf("%.0f", real - booted * 1000000)
+            printf "%s\t%s\t%s\t__REALTIME_TIMESTAMP=%s\036__MONOTONIC_TIMESTAMP=%s\036", real, boot, mono, real, mono
+            printf "_BOOT_ID=%s\036_MACHINE_ID=%s\036_HOSTNAME=%s\036_UID=%s\036_GID=%s\036", boot, machine, host, uid, uid
+            printf "_TRANSPORT=stdout\036PRIORITY=6\036SYSLOG_FACILITY=3\036SYSLOG_IDENTIFIER=%s\036_PID=%s\036", ident, epid
+            printf "%s_SYSTEMD_UNIT=user@%s.service\036MESSAGE=%s\n", extra, uid, message
         }
         BEGIN {
-            seq = seq0; stamp = start
-            entry("systemd", 1000, "Started tolvane.service - Console battery monitor.", "_SYSTEMD_UNIT=user@1000.service\n")
+            stamp = start
+            entry("systemd", uid, "Started tolvane.service - Console battery monitor.", "")
         }
         {
             sub(/\r$/, "")
@@ -163,8 +174,16 @@ to_export() {
                 if (t != stamp) tick = 0
                 stamp = t
             }
-            entry("tolvane", pid, $0, "_COMM=tolvane\n_EXE=/usr/bin/tolvane\n_SYSTEMD_USER_UNIT=tolvane.service\n_SYSTEMD_UNIT=user@1000.service\n")
-        }
-        END { print seq > (dir "/seq") }' dir="$dir" "$dir/log.$n"
-    done < "$dir/runs"
+            entry("tolvane", pid, $0, "_COMM=tolvane\036_EXE=/usr/bin/tolvane\036_SYSTEMD_USER_UNIT=tolvane.service\036")
+        }' "$dir/log.$n"
+    done < "$dir/runs" | sort -s -n -k1,1 | awk -F'\t' -v seqid="$(random_id)" '
+    function hex(v,   s) {
+        s = ""
+        do { s = substr("0123456789abcdef", v % 16 + 1, 1) s; v = int(v / 16) } while (v > 0)
+        return s
+    }
+    {
+        gsub(/\036/, "\n", $4)
+        printf "__CURSOR=s=%s;i=%s;b=%s;m=%s;t=%s;x=%s\n%s\n\n", seqid, hex(++seq), $2, hex($3), hex($1), hex(seq * 7919), $4
+    }'
 }
