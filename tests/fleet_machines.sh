@@ -101,7 +101,7 @@ play() {
             put "$tree/AC/online" 1
             put "$tree/BAT0/energy_now" $((a * 500000))
             put "$tree/BAT0/status" "$([ "$a" -lt 100 ] && echo Charging || echo Full)"
-            put "$tree/BAT0/power_now" $([ "$a" -lt 100 ] && echo 20000000 || echo 0)
+            put "$tree/BAT0/power_now" "$([ "$a" -lt 100 ] && echo 20000000 || echo 0)"
             until_fake $((at += minutes * 60))
             ;;
         battery)
