@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A fleet of three laptops through the journal's own forwarding, end to end.
 # The real monitor runs against a test power supply tree per machine, under
-# libfaketime at 30 times the speed of the clock, all three on the same
+# libfaketime at 20 times the speed of the clock, all three on the same
 # fake morning (tests/fleet_machines.sh plays them):
 #   alpha:   two sessions, each ended by plugging in;
 #   bravo:   two users' monitors side by side, one session, and the runs
@@ -61,16 +61,16 @@ same_sessions() {
     [ -z "$wrong" ] && [ "$(grep -c . <<<"$2")" = "$(grep -c . <<<"$want")" ] ||
         fail "report: $1: sessions (from to ended seconds) '${2//$'\n'/; }', scripted '${want//$'\n'/; }'"
 }
-speed=30
+speed=20
 fake_base=$(date -u -d '2026-12-01 08:00:00' +%s)
 hosts=(alpha bravo charlie)
 . "$(dirname "$0")/fleet_machines.sh"
 
-# The three mornings, side by side (fake minutes; about a minute in all).
+# The three mornings, side by side (fake minutes; 70 s in all).
 for host in "${hosts[@]}"; do mkdir -p "$work/$host"; done
-play "$work/alpha" mains:2:100 battery:12:100:94 mains:3:98 battery:10:98:93 mains:2:95 &
-play "$work/bravo" user:1001 mains:4:88 battery:20:88:76 &
-play "$work/charlie" mains:3:97 reboot mains:2:97 battery:14:97:92 mains:2:94 &
+play "$work/alpha" mains:2:100 battery:10:100:94 mains:2:98 battery:8:98:93 mains:1:95 &
+play "$work/bravo" user:1001 mains:3:88 battery:16:88:78 &
+play "$work/charlie" mains:2:97 reboot mains:2:97 battery:12:97:92 mains:1:94 &
 wait
 for host in "${hosts[@]}"; do
     to_export "$work/$host" "$host" > "$work/$host/export"

@@ -54,7 +54,8 @@ stop_monitors() {
 # in fake minutes; the runs are stopped after the last segment. Writes
 # DIR/expect: for each session "FROM TO ENDED SECONDS", ENDED ac when a
 # mains segment followed and cut otherwise, SECONDS from the unplug to the
-# plug-in (ac) or to the last step (cut), by the real clock times $speed.
+# plug-in (ac) or to the last step (cut), by the real clock times $speed,
+# rounded.
 play() {
     local dir=$1 tree=$1/tree
     shift
@@ -90,9 +91,9 @@ play() {
         if [ -n "$session" ] && [ "$kind" != battery ]; then
             if [ "$kind" = mains ]; then
                 put "$tree/AC/online" 1
-                echo "$session ac $(((${EPOCHREALTIME/./} - unplugged) * speed / 1000000))" >> "$dir/expect"
+                echo "$session ac $((((${EPOCHREALTIME/./} - unplugged) * speed + 500000) / 1000000))" >> "$dir/expect"
             else
-                echo "$session cut $(((last - unplugged) * speed / 1000000))" >> "$dir/expect"
+                echo "$session cut $((((last - unplugged) * speed + 500000) / 1000000))" >> "$dir/expect"
             fi
             session=""
         fi
