@@ -97,11 +97,18 @@ for host in bravo charlie; do
 done
 kill "$listener" && wait "$listener"
 echo "collector: $(cd "$collector" && ls | tr '\n' ' ')"
+echo "journal: _HOSTNAME in the collector's files: $(journalctl -D "$collector" -F _HOSTNAME | sort | tr '\n' ' ');" \
+     "over HTTP: $(journalctl --file="$collector/remote-127.0.0.1.journal" -F _HOSTNAME | tr '\n' ' ')"
 
 # What the journal gives back.
 journal=$work/journal.txt
 TZ=UTC journalctl -D "$collector" -t tolvane -o short-iso > "$journal" 2> "$work/journalctl.err" ||
     fail "journal: journalctl exited with $?: $(cat "$work/journalctl.err")"
+names=$(journalctl -D "$collector" -F _HOSTNAME 2>/dev/null | sort | tr '\n' ' ')
+[ "$names" = "${hosts[*]} " ] || fail "journal: the collector's files hold _HOSTNAME $names"
+uploaded=$(journalctl --file="$collector/remote-127.0.0.1.journal" -t tolvane -o short-iso 2>/dev/null | grep -vc '^-- ')
+[ "$uploaded" = "$(cat "$work/alpha"/log.* | grep -c '')" ] ||
+    fail "journal: $uploaded lines came over HTTP, alpha's monitor wrote $(cat "$work/alpha"/log.* | grep -c '')"
 lines=0
 for host in "${hosts[@]}"; do
     dir=$work/$host
