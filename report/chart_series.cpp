@@ -55,7 +55,8 @@ void ChargeSeries::Start(int64_t origin) {
 
 size_t ChargeSeries::Index(int64_t elapsed) {
     int64_t offset = std::max<int64_t>(0, elapsed - origin_);
-    while (offset / width_ >= static_cast<int64_t>(kBuckets)) {
+    // offset / width_ >= kBuckets, without a division for every report.
+    while (offset >= width_ * static_cast<int64_t>(kBuckets)) {
         size_t count = (buckets_.size() + 1) / 2;
         for (size_t i = 0; i < count; i++) {
             buckets_[i] = 2 * i + 1 < buckets_.size() ? Merge(buckets_[2 * i], buckets_[2 * i + 1])

@@ -60,8 +60,7 @@ FleetTable MakeFleetTable(const std::vector<const MachineLog*>& machines) {
     });
     FleetTable fleet;
     fleet.caption = FormatCount(static_cast<int64_t>(machines.size()), "machine") +
-                    ", the largest loss of full runtime first (the last 30 days of sessions "
-                    "against the first), then the shortest full runtime.";
+                    ": the largest loss of full runtime first, then the shortest runtime.";
     fleet.table.header = {"Host", "First", "Last",   "Sessions",  "On battery", "%/h",
                           "Full", "%/h",   "Full",   "Change",    "Estimates",  "Health"};
     for (const Row& row : rows) {

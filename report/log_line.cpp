@@ -39,7 +39,7 @@ bool ParseBatteryState(std::string_view text, int* charge) {
         return true;
     }
     for (std::string_view flag : kFlags) {
-        if (StartsWith(text, flag)) {
+        if (!text.empty() && text[0] == flag[0] && StartsWith(text, flag)) {
             text.remove_prefix(flag.size());
         }
     }
@@ -84,18 +84,26 @@ size_t ParseIsoTime(std::string_view line, JournalPrefix* prefix);
 
 // The identifier and message after a journal time: "[host ]ident[pid]: message".
 std::string_view SplitIdentifier(std::string_view rest, JournalPrefix* prefix) {
-    size_t colon = rest.find(':');
-    if (colon == std::string_view::npos) {
+    const char* colon = static_cast<const char*>(memchr(rest.data(), ':', rest.size()));
+    if (!colon) {
         prefix->fromTolvane = false;
         return {};
     }
-    std::string_view who = rest.substr(0, colon);
-    size_t space = who.rfind(' ');
-    std::string_view ident = space == std::string_view::npos ? who : who.substr(space + 1);
-    if (space != std::string_view::npos) {
-        std::string_view host = who.substr(0, space);
-        size_t before = host.rfind(' ');
-        prefix->host = before == std::string_view::npos ? host : host.substr(before + 1);
+    std::string_view who = rest.substr(0, static_cast<size_t>(colon - rest.data()));
+    // Its last word is the identifier, the word before it the host: most
+    // often "host ident[pid]", read forwards.
+    const char* space = static_cast<const char*>(memchr(who.data(), ' ', who.size()));
+    std::string_view ident = who;
+    if (space) {
+        size_t at = static_cast<size_t>(space - who.data());
+        if (who.find(' ', at + 1) != std::string_view::npos) {
+            at = who.rfind(' ');
+            size_t before = who.rfind(' ', at - 1);
+            prefix->host = who.substr(before + 1, at - before - 1);
+        } else {
+            prefix->host = who.substr(0, at);
+        }
+        ident = who.substr(at + 1);
     }
     size_t bracket = ident.find('[');
     if (bracket != std::string_view::npos && ident.back() == ']') {
@@ -103,7 +111,7 @@ std::string_view SplitIdentifier(std::string_view rest, JournalPrefix* prefix) {
         ident = ident.substr(0, bracket);
     }
     prefix->fromTolvane = ident == "tolvane";
-    std::string_view message = rest.substr(colon + 1);
+    std::string_view message = rest.substr(who.size() + 1);
     if (!message.empty() && message[0] == ' ') {
         message.remove_prefix(1);
     }
@@ -237,7 +245,17 @@ ParsedLine ParseMessage(std::string_view message) {
     ParsedLine parsed;
     const size_t sourceAt = 17 + kPowerSource.size();
     const size_t statusAt = sourceAt + 9;
-    if (message.size() > statusAt + kStatus.size() &&
+    // The first character tells the kinds apart: a status line begins with
+    // its stamp's digits.
+    char first = message.empty() ? '\0' : message[0];
+    std::string_view label = first == 'B' ? kRemaining : kFullLife;
+    if ((first == 'B' || first == 'F') && StartsWith(message, label)) {
+        if (ParseSeconds(message.substr(label.size()), &parsed.seconds)) {
+            parsed.kind = first == 'B' ? LineKind::Remaining : LineKind::FullLife;
+        }
+        return parsed;
+    }
+    if (first >= '0' && first <= '9' && message.size() > statusAt + kStatus.size() &&
         message.substr(17, kPowerSource.size()) == kPowerSource &&
         message.substr(statusAt, kStatus.size()) == kStatus && ParseStamp(message, &parsed.stamp) &&
         ParseBatteryState(message.substr(statusAt + kStatus.size()), &parsed.charge)) {
@@ -250,17 +268,9 @@ ParsedLine ParseMessage(std::string_view message) {
             return parsed;
         }
         parsed.kind = LineKind::Status;
-    } else if (StartsWith(message, kRemaining)) {
-        if (ParseSeconds(message.substr(kRemaining.size()), &parsed.seconds)) {
-            parsed.kind = LineKind::Remaining;
-        }
-    } else if (StartsWith(message, kFullLife)) {
-        if (ParseSeconds(message.substr(kFullLife.size()), &parsed.seconds)) {
-            parsed.kind = LineKind::FullLife;
-        }
-    } else if (message == "Tolvane" || message == "Beginning monitoring..." ||
+    } else if ((first == 'T' || first == 'B' || first == 'A') && (message == "Tolvane" || message == "Beginning monitoring..." ||
                message == "APM driver is currently DISABLED!" ||
-               StartsWith(message, "APM driver access failed!  Error code = ")) {
+               StartsWith(message, "APM driver access failed!  Error code = "))) {
         parsed.kind = LineKind::RunBoundary;
     }
     return parsed;

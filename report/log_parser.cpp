@@ -39,12 +39,16 @@ struct LogParser::Machine : ReportSink {
         hasClock = true;
         lastInstant = report.time.instant;
         timed.time.elapsed = elapsed;
-        int64_t day = DayOf(report.time.shown);
-        parser->firstDaySeen_ = std::min(parser->firstDaySeen_, day);
-        parser->lastDaySeen_ = std::max(parser->lastDaySeen_, day);
-        if (day < parser->range_.firstDay || day > parser->range_.lastDay) {
-            OnRunEnd();  // outside the dates asked for: what came before ends there
-            return;
+        // The days matter only where dates are asked for.
+        const DateRange& range = parser->range_;
+        if (range.firstDay != INT64_MIN || range.lastDay != INT64_MAX) {
+            int64_t day = DayOf(report.time.shown);
+            parser->firstDaySeen_ = std::min(parser->firstDaySeen_, day);
+            parser->lastDaySeen_ = std::max(parser->lastDaySeen_, day);
+            if (day < range.firstDay || day > range.lastDay) {
+                OnRunEnd();  // outside the dates asked for: what came before ends there
+                return;
+            }
         }
         runOpen = true;
         log.OnReport(timed);
@@ -124,6 +128,9 @@ LogTime LogParser::TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, M
 }
 
 void LogParser::Line(std::string_view line) {
+    if (line.size() > 3 && line[0] == '-' && line[1] == '-' && line[2] == ' ') {
+        return;  // journalctl's "-- Boot ... --" between the entries of two boots
+    }
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
         line.remove_suffix(1);
     }

@@ -44,8 +44,9 @@ public:
     std::vector<const MachineLog*> Machines() const;
     // Whether any line looked like the monitor's or the journal's.
     bool SawLog() const { return sawLog_; }
-    // The first and last day of the reports read, --since and --until or
-    // not; empty (first > last) when there were none.
+    // Where --since or --until were given: the first and last day of the
+    // reports read, in the dates asked for or not; empty (first > last)
+    // when there were none.
     int64_t FirstDaySeen() const { return firstDaySeen_; }
     int64_t LastDaySeen() const { return lastDaySeen_; }
     // Why the input can't be read as one log (files given out of order), or "".

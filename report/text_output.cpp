@@ -98,9 +98,15 @@ void WriteTextSummary(FILE* out, const MachineLog& machine) {
 void WriteFleetText(FILE* out, const std::vector<const MachineLog*>& machines) {
     FleetTable fleet = MakeFleetTable(machines);
     fprintf(out, "%s\n\n", fleet.caption.c_str());
-    fprintf(out, "%*s%s\n", 60, "", "Last 30 days    First 30 days");
-    WriteTable(out, fleet.table, {-16, -10, -10, 8, -14, 5, 8, 5, 8, 7, 9, 6},
-               {0, 1, 1, 1, 2, 1, 1, 2, 1, 2, 2, 2});
+    const std::vector<int> widths = {-16, -10, -10, 8, -15, 5, 8, 5, 8, 7, 9, 6};
+    const std::vector<int> gaps = {0, 1, 1, 1, 2, 2, 1, 2, 1, 2, 2, 2};
+    // Over the two pairs of %/h and Full columns.
+    int at = 0;
+    for (size_t i = 0; i < 5; i++) {
+        at += (widths[i] < 0 ? -widths[i] : widths[i]) + gaps[i];
+    }
+    fprintf(out, "%*s%-15s%s\n", at + gaps[5], "", "Last 30 days", "First 30 days");
+    WriteTable(out, fleet.table, widths, gaps);
     fprintf(out,
             "%%/h and Full: the median drain of the sessions that drained 2 points or more,\n"
             "and how long a full charge lasts at it; Change: of that full runtime, from the\n"
