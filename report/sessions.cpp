@@ -1,6 +1,7 @@
 #include "report/sessions.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -188,11 +189,14 @@ void SessionTracker::MeasureEstimates() {
             pace = (next->charge - last.charge) / (lastAt - from);
             charge = next->charge + 0.5 + pace * (from - at);
         }
-        if (!(pace > 0)) {
-            continue;
+        if (!(pace > 0) || !std::isfinite(pace)) {
+            continue;  // no awake time between the steps: no pace to go by
         }
         charge = std::min(std::max(charge, sample.charge - 0.5), sample.charge + 0.5);
         double realised = charge / pace;
+        if (!(realised > 0)) {
+            continue;
+        }
         errors.push_back(static_cast<double>(sample.remaining) / realised - 1);
         session.estimates.push_back({realised, static_cast<double>(sample.remaining)});
     }

@@ -7,16 +7,16 @@
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <string>
 
 #include "report/csv_output.h"
 #include "report/log_parser.h"
-#include "report/sessions.h"
+#include "report/machine_log.h"
 #include "report/text_decoder.h"
 
 namespace {
-
 
 // Names what failed before the crash, with the session where there is one.
 #define CHECK(condition, session)                                                   \
@@ -31,47 +31,50 @@ bool Sound(const std::optional<double>& figure, double lowest) {
     return !figure || (isfinite(*figure) && *figure >= lowest);
 }
 
-// Every session as its CSV line, each checked as it comes.
-class CheckedSessions : public LogListener {
-public:
-    void OnReport(const Report&) override {}
-    void OnRunEnd() override {}
-    void OnSession(const Session& session) override {
-        std::string line = CsvLine(session);
-        CHECK(session.seconds >= 0, line);
-        CHECK(session.end.elapsed >= session.start.elapsed, line);
-        CHECK(Sound(session.percentPerHour, 0), line);
-        CHECK(Sound(session.fullRuntimeSeconds, 0), line);
-        // A remaining time shown is never below nothing: -100 % at worst.
-        CHECK(Sound(session.estimateErrorPercent, -100), line);
-        for (const EstimatePoint& point : session.estimates) {
-            CHECK(isfinite(point.realisedSeconds) && point.realisedSeconds > 0, line);
-            CHECK(isfinite(point.shownSeconds) && point.shownSeconds >= 0, line);
-        }
-        lines += line + "\n";
-    }
-    std::string lines;
-};
+// Every figure of a session sound.
+void Check(const Session& session, const std::string& line) {
+    CHECK(session.seconds >= 0, line);
+    CHECK(session.asleepSeconds >= 0 && session.asleepSeconds <= session.seconds, line);
+    CHECK(session.end.elapsed >= session.start.elapsed, line);
+    CHECK(Sound(session.percentPerHour, 0), line);
+    CHECK(Sound(session.fullRuntimeSeconds, 0), line);
+    // A remaining time shown is never below nothing: -100 % at worst.
+    CHECK(Sound(session.estimateErrorPercent, -100), line);
+}
 
 // The one place that knows how the reader's stages fit together: bytes in,
-// sessions out. `pieces` null: the data in one go; otherwise the length of
-// each piece is 1 to 32 bytes, read in turn from `pieces`.
+// sessions out as CSV. `pieces` null: the data in one go; otherwise the
+// length of each piece is 1 to 32 bytes, read in turn from `pieces`.
 std::string ReadLog(const uint8_t* data, size_t size, const uint8_t* pieces) {
-    CheckedSessions out;
-    SessionTracker sessions(&out);
-    LogParser parser(&sessions, DateRange());
-    LineSplitter splitter(&parser);
-    TextDecoder decoder(&splitter);
-    const char* text = reinterpret_cast<const char*>(data);
-    for (size_t at = 0, turn = 0; at < size; turn++) {
-        size_t piece = pieces ? 1 + pieces[turn % size] % 32 : size;
-        piece = piece < size - at ? piece : size - at;
-        decoder.Feed(text + at, piece);
-        at += piece;
+    char* csvText = nullptr;
+    size_t csvSize = 0;
+    FILE* out = open_memstream(&csvText, &csvSize);
+    CHECK(out != nullptr, std::string("open_memstream"));
+    std::string lines;
+    {
+        CsvWriter csv(out);
+        LogParser parser(DateRange(), {}, &csv);
+        LineSplitter splitter(&parser);
+        TextDecoder decoder(&splitter);
+        const char* text = reinterpret_cast<const char*>(data);
+        for (size_t at = 0, turn = 0; at < size; turn++) {
+            size_t piece = pieces ? 1 + pieces[turn % size] % 32 : size;
+            piece = piece < size - at ? piece : size - at;
+            decoder.Feed(text + at, piece);
+            at += piece;
+        }
+        decoder.EndOfFile();
+        parser.Finish();
+        for (const MachineLog* machine : parser.Machines()) {
+            for (const Session& session : machine->Summary().Sessions()) {
+                Check(session, CsvLine(session, machine->Host()));
+            }
+        }
+        fclose(out);
+        lines.assign(csvText, csvSize);
     }
-    decoder.EndOfFile();
-    parser.Finish();
-    return out.lines;
+    free(csvText);
+    return lines;
 }
 
 }  // namespace
