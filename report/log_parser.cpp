@@ -127,19 +127,26 @@ LogTime LogParser::TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, M
     return time;
 }
 
-void LogParser::Line(std::string_view line) {
+bool LogParser::Classify(std::string_view line, Entry* entry) {
     if (line.size() > 3 && line[0] == '-' && line[1] == '-' && line[2] == ' ') {
-        return;  // journalctl's "-- Boot ... --" between the entries of two boots
+        return false;  // journalctl's "-- Boot ... --" between the entries of two boots
     }
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
         line.remove_suffix(1);
     }
-    JournalPrefix prefix;
-    std::string_view message = SplitJournalPrefix(line, &prefix);
-    if (!prefix.fromTolvane) {
-        return;  // another program's line in the journal
+    entry->message = SplitJournalPrefix(line, &entry->prefix);
+    if (!entry->prefix.fromTolvane) {
+        return false;  // another program's line in the journal
     }
-    ParsedLine parsed = ParseMessage(message);
+    entry->parsed = ParseMessage(entry->message);
+    return entry->parsed.kind != LineKind::Other ||
+           (entry->message.size() >= 35 && entry->message.substr(17, 18) == "  Battery health: ");
+}
+
+void LogParser::Apply(const Entry& entry) {
+    const JournalPrefix& prefix = entry.prefix;
+    const ParsedLine& parsed = entry.parsed;
+    std::string_view message = entry.message;
     if (parsed.kind == LineKind::Other) {
         Health(prefix, message);
         return;
@@ -173,9 +180,6 @@ void LogParser::Line(std::string_view line) {
 // A battery health line: the machine's history, not its runs; out of
 // order or not (a separate file of readings may be read after the log).
 void LogParser::Health(const JournalPrefix& prefix, std::string_view message) {
-    if (message.size() < 35 || message.substr(17, 18) != "  Battery health: ") {
-        return;  // most lines: said at no cost
-    }
     CivilTime stamp;
     BatteryInfo battery;
     if (!ParseBatteryHealthMessage(message, &stamp, &battery)) {

@@ -28,7 +28,14 @@ struct DateRange {
     int64_t lastDay = INT64_MAX;
 };
 
-class LogParser {
+// Where a LineSplitter hands its lines.
+class LineSink {
+public:
+    virtual ~LineSink() = default;
+    virtual void Line(std::string_view line) = 0;
+};
+
+class LogParser : public LineSink {
 public:
     // `hosts`: only these machines (all where empty); `csv` may be null.
     LogParser(DateRange range, std::vector<std::string> hosts, CsvWriter* csv);
@@ -36,7 +43,22 @@ public:
     // A new input file begins, `name` as messages should call it.
     void StartFile(std::string name);
     // One line without its line feed; a CR before it is dropped.
-    void Line(std::string_view line);
+    void Line(std::string_view line) override {
+        Entry entry;
+        if (Classify(line, &entry)) {
+            Apply(entry);
+        }
+    }
+    // A line taken apart as far as it can be without the machines (so on
+    // another thread: see ReadLog); its views point into the line.
+    struct Entry {
+        JournalPrefix prefix;
+        std::string_view message;
+        ParsedLine parsed;
+    };
+    // False for a line that says nothing to the report.
+    static bool Classify(std::string_view line, Entry* entry);
+    void Apply(const Entry& entry);
     // The end of the input: hands on the last reports and ends the runs.
     void Finish();
 
@@ -72,20 +94,20 @@ private:
     std::string problem_;
 };
 
-// Splits a stream of bytes into lines for a LogParser. A line longer than
+// Splits a stream of bytes into lines for a LogParser (or another sink). A line longer than
 // kMaxLineLength can't be part of a report: it is dropped without being
 // held, so memory stays bounded whatever the input.
 class LineSplitter {
 public:
     static const size_t kMaxLineLength = 4096;
-    explicit LineSplitter(LogParser* parser) : parser_(parser) {}
+    explicit LineSplitter(LineSink* parser) : parser_(parser) {}
     void Feed(const char* data, size_t size);
     // The end of a file: its last line, when no line feed ends it, is a
     // line of its own (and the next file starts a new one).
     void EndOfFile();
 
 private:
-    LogParser* parser_;
+    LineSink* parser_;
     std::string partial_;
     bool overlong_ = false;
 };

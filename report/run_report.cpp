@@ -21,6 +21,7 @@
 #include "report/html_page.h"
 #include "report/input_files.h"
 #include "report/log_parser.h"
+#include "report/log_reader.h"
 #include "report/machine_log.h"
 #include "report/options.h"
 #include "report/output_file.h"
@@ -142,14 +143,11 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
         csvWriter = std::make_unique<CsvWriter>(heldCsv.Stream());
     }
     LogParser parser(options.range, options.hosts, csvWriter.get());
-    LineSplitter splitter(&parser);
-    TextDecoder decoder(&splitter);
 
     if (inputs.ReadsStandardInput()) {
         SayReadingTerminal(in, err);
     }
-    if (!inputs.Read(&decoder, [&](const std::string& name) { parser.StartFile(name); },
-                     &problem)) {
+    if (!ReadLog(&inputs, &parser, &problem)) {
         return Fail(err, problem);
     }
     if (!parser.Problem().empty()) {
