@@ -58,6 +58,7 @@ size_t ParseIsoPrefix(std::string_view line, JournalPrefix* prefix) {
         prefix->hasTime = true;
         prefix->time = last.time;
         prefix->offsetMinutes = last.offsetMinutes;
+        prefix->instant = last.instant;
         return lastLength;
     }
     size_t length = ParseIsoTime(line, prefix);
@@ -104,6 +105,7 @@ size_t ParseIsoTime(std::string_view line, JournalPrefix* prefix) {
         return 0;
     }
     prefix->hasTime = true;
+    prefix->instant = SecondsOf(time) - prefix->offsetMinutes * 60;
     return at + 1;
 }
 
@@ -162,6 +164,7 @@ size_t ParseUnixPrefix(std::string_view line, JournalPrefix* prefix) {
     if (length != 0) {
         prefix->hasUnixTime = true;
         prefix->unixTime = seconds;
+        prefix->instant = seconds;
     }
     return length;
 }

@@ -42,6 +42,7 @@ struct JournalPrefix {
     bool hasTime = false;     // -o short-iso: the journal's own local time and UTC offset
     CivilTime time;
     int offsetMinutes = 0;
+    int64_t instant = 0;  // short-iso and short-unix: the time in seconds since 1970, UTC
     bool hasUnixTime = false;  // -o short-unix: the journal's time in seconds since 1970, UTC
     int64_t unixTime = 0;
     std::string_view host;  // the machine; empty without a prefix

@@ -106,9 +106,9 @@ LogTime LogParser::TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, M
         time.shown = prefix.time;
         time.hasOffset = true;
         time.offsetMinutes = prefix.offsetMinutes;
-        time.instant = SecondsOf(prefix.time) - prefix.offsetMinutes * 60;
+        time.instant = prefix.instant;
     } else if (prefix.hasUnixTime) {
-        time.instant = prefix.unixTime;
+        time.instant = prefix.instant;
     } else {
         time.instant = zone_.ToUtc(SecondsOf(stamp), machine->seen ? machine->lastSeen : INT64_MIN);
     }
