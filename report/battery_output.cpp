@@ -1,5 +1,7 @@
 #include "report/battery_output.h"
 
+#include "report/formatting.h"
+
 #include <math.h>
 
 #include <algorithm>
@@ -17,16 +19,6 @@ const std::string_view kLabel = "  Battery health: ";
 const size_t kStampLength = 17;  // "MM/DD/YY HH:MM:SS"
 const size_t kFields = 8;
 
-std::string Quoted(const std::string& field) {
-    if (field.find_first_of(",\"\r\n") == std::string::npos) {
-        return field;
-    }
-    std::string quoted = "\"";
-    for (char c : field) {
-        quoted += c == '"' ? "\"\"" : std::string(1, c);
-    }
-    return quoted + "\"";
-}
 
 std::string Fixed(std::optional<double> value, int decimals) {
     return value ? FormatFixed(*value, decimals) : "";
@@ -55,7 +47,7 @@ bool SplitRecord(std::string_view record, std::vector<std::string>* fields) {
                 }
                 field += record[at];
             }
-            // Quoted only where it must be, as Quoted writes it.
+            // Quoted only where it must be, as CsvField writes it.
             if ((at < record.size() && record[at] != ',') ||
                 field.find_first_of(",\"\r\n") == std::string::npos) {
                 return false;
@@ -125,8 +117,8 @@ bool ParseStamp(std::string_view text, CivilTime* time) {
 }  // namespace
 
 std::string BatteryCsvRecord(const BatteryInfo& info) {
-    return Quoted(info.name) + "," + Quoted(info.manufacturer) + "," + Quoted(info.model) + "," +
-           Quoted(info.technology) + "," + Fixed(info.designWh, 2) + "," + Fixed(info.fullWh, 2) +
+    return CsvField(info.name) + "," + CsvField(info.manufacturer) + "," + CsvField(info.model) + "," +
+           CsvField(info.technology) + "," + Fixed(info.designWh, 2) + "," + Fixed(info.fullWh, 2) +
            "," + Fixed(info.healthPercent, 1) + "," +
            (info.cycleCount ? std::to_string(*info.cycleCount) : "");
 }

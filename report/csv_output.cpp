@@ -12,19 +12,6 @@ std::string Percent(int value) {
     return value < 0 ? "" : std::to_string(value);
 }
 
-// A field as RFC 4180 has it: quoted where it holds a comma, a quote or a
-// line end.
-std::string Field(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
-        return text;
-    }
-    std::string quoted = "\"";
-    for (char c : text) {
-        quoted += c == '"' ? "\"\"" : std::string(1, c);
-    }
-    return quoted + "\"";
-}
-
 }  // namespace
 
 std::string CsvLine(const Session& session, const std::string& host) {
@@ -43,7 +30,7 @@ std::string CsvLine(const Session& session, const std::string& host) {
         line += FormatFixed(*session.estimateErrorPercent, 1);
     }
     line += session.endedOnMains ? ",ac," : ",cut,";
-    return line + std::to_string(session.asleepSeconds) + "," + Field(host);
+    return line + std::to_string(session.asleepSeconds) + "," + CsvField(host);
 }
 
 CsvWriter::CsvWriter(FILE* out) : out_(out) {

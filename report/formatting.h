@@ -20,6 +20,9 @@ std::string FormatDuration(double seconds, bool days = false);
 std::string FormatMinute(const CivilTime& time);
 // A median estimate error: "+4.1%", "-12.0%", "0.0%".
 std::string FormatError(double percent);
+// A CSV field as RFC 4180 has it: quoted where it holds a comma, a quote
+// or a line end, a quote inside doubled.
+std::string CsvField(const std::string& text);
 // "1 session", "8 sessions".
 std::string FormatCount(int64_t count, const char* noun);
 

@@ -17,6 +17,18 @@
 #include <sys/stat.h>
 #endif
 
+// A battery as a health line would carry it; also for health_history_test.cpp.
+BatteryInfo Info(const char* name, const char* model, std::optional<double> design,
+                 std::optional<double> full, std::optional<double> health) {
+    BatteryInfo info;
+    info.name = name;
+    info.model = model;
+    info.designWh = design;
+    info.fullWh = full;
+    info.healthPercent = health;
+    return info;
+}
+
 namespace {
 
 #ifndef _WIN32
@@ -122,16 +134,6 @@ TEST(BatteryInfo, PowerSupplyTreesGiveTheirCsv) {
 }
 #endif
 
-BatteryInfo Info(const char* name, const char* model, std::optional<double> design,
-                 std::optional<double> full, std::optional<double> health) {
-    BatteryInfo info;
-    info.name = name;
-    info.model = model;
-    info.designWh = design;
-    info.fullWh = full;
-    info.healthPercent = health;
-    return info;
-}
 
 TEST(BatteryInfo, LogLinesReadBack) {
     BatteryInfo quoted = Info("BAT1", "The \"Big\", One", std::nullopt, std::nullopt, 93.5);
@@ -251,3 +253,4 @@ TEST(BatteryInfo, WindowsBatteryInformationDecoded) {
 #endif
 
 }  // namespace
+

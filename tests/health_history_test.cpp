@@ -6,18 +6,12 @@
 
 #include "report/health_history.h"
 
+// In battery_info_test.cpp, whose executable this file is part of.
+BatteryInfo Info(const char* name, const char* model, std::optional<double> design,
+                 std::optional<double> full, std::optional<double> health);
+
 namespace {
 
-BatteryInfo Info(const char* name, const char* model, std::optional<double> design,
-                 std::optional<double> full, std::optional<double> health) {
-    BatteryInfo info;
-    info.name = name;
-    info.model = model;
-    info.designWh = design;
-    info.fullWh = full;
-    info.healthPercent = health;
-    return info;
-}
 
 const int64_t kDay = 86400;
 
