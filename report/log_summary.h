@@ -40,11 +40,11 @@ class LogSummary {
 public:
     // The sessions listed in the tables: the latest ones (a year of two a
     // day fits); the CSV lists all.
-    static const size_t kKeptSessions = 1000;
-    static const size_t kKeptEstimates = 2000;
+    static constexpr size_t kKeptSessions = 1000;
+    static constexpr size_t kKeptEstimates = 2000;
     // Days are folded into weeks, and weeks into longer stretches, from the
     // oldest on, so that no more are kept than this.
-    static const size_t kMaxPeriods = 800;
+    static constexpr size_t kMaxPeriods = 800;
 
     LogSummary() : estimates_(kKeptEstimates) {}
     void OnReport(const Report& report);

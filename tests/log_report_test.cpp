@@ -804,6 +804,37 @@ TEST(LogReport, ChargeSeriesBreaksItsLine) {
     EXPECT_TRUE(other.Buckets()[1].startsRun);
 }
 
+// Memory bounded by the input's kind, not its length: ten thousand days
+// of sessions fold into at most kMaxPeriods periods, the oldest the
+// longest, losing no session, no charge and no second.
+TEST(LogReport, DrainPeriodsFoldIntoWeeks) {
+    LogSummary summary;
+    for (int day = 0; day < 10000; day++) {
+        Session session;
+        session.start.shown = CivilFromSeconds((DaysFromCivil(2000, 1, 3) + day) * 86400);
+        session.awakeFall = 10;
+        session.awakeSeconds = 3600;
+        session.percentPerHour = 10;
+        session.fullRuntimeSeconds = 36000;
+        summary.OnSession(session);
+    }
+    const std::map<int64_t, DrainPeriod>& periods = summary.DrainPeriods();
+    EXPECT_LE(periods.size(), LogSummary::kMaxPeriods);
+    int sessions = 0;
+    double percent = 0, seconds = 0;
+    for (const auto& [first, period] : periods) {
+        sessions += period.sessions;
+        percent += period.percent;
+        seconds += period.seconds;
+    }
+    EXPECT_EQ(sessions, 10000);
+    EXPECT_EQ(percent, 100000);
+    EXPECT_EQ(seconds, 36000000);
+    EXPECT_GT(periods.begin()->second.days, 7) << "the oldest folded beyond weeks";
+    EXPECT_EQ(periods.rbegin()->second.days, 1) << "the latest still days";
+    EXPECT_EQ(MakeTrend(periods, 14).rows.back().firstDay, DaysFromCivil(2027, 5, 17));
+}
+
 // How every output writes its figures: durations to the nearest minute,
 // whole days, an error that rounds to nothing without a sign.
 TEST(LogReport, Formatting) {
