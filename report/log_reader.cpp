@@ -13,11 +13,17 @@ namespace {
 
 #ifndef _WIN32
 
-// Lines taken apart, with the text their views point into. The text never
-// grows past the room it was given, so the views stay good.
+// Lines taken apart, with the text their views point into (the host, the
+// process id, and the message where the parser reads it again). The text
+// never grows past the room it was given, so the views stay good.
 struct Batch {
-    static const size_t kText = 1 << 20;
-    Batch() { text.reserve(kText); }
+    static const size_t kText = 1 << 18;
+    static const size_t kItems = 1 << 14;
+    Batch() {
+        text.reserve(kText);
+        items.reserve(kItems);
+    }
+    bool Full(size_t more) const { return text.size() + more > kText || items.size() == kItems; }
     std::string text;
     struct Item {
         bool fileStarts;  // `name` then holds the file's name, in `text`
@@ -68,13 +74,28 @@ class Collector : public LineSink {
 public:
     explicit Collector(Queue* queue) : queue_(queue), batch_(new Batch) {}
     void Line(std::string_view line) override {
-        std::string_view copy = Keep(line);
         Batch::Item item{false, {}, {}};
-        if (LogParser::Classify(copy, &item.entry)) {
-            batch_->items.push_back(item);
+        LogParser::Entry& entry = item.entry;
+        if (!LogParser::Classify(line, &entry)) {
+            return;
         }
+        // A health line or a run's boundary: the parser reads its message again.
+        bool keepMessage =
+            entry.parsed.kind == LineKind::Other || entry.parsed.kind == LineKind::RunBoundary;
+        size_t more = entry.prefix.host.size() + entry.prefix.pid.size() +
+                      (keepMessage ? entry.message.size() : 0);
+        if (batch_->Full(more)) {
+            Flush();
+        }
+        entry.prefix.host = Keep(entry.prefix.host);
+        entry.prefix.pid = Keep(entry.prefix.pid);
+        entry.message = keepMessage ? Keep(entry.message) : std::string_view();
+        batch_->items.push_back(item);
     }
     void FileStarts(const std::string& name) {
+        if (batch_->Full(name.size())) {
+            Flush();
+        }
         batch_->items.push_back({true, Keep(name), {}});
     }
     void Flush() {
@@ -85,11 +106,8 @@ public:
     }
 
 private:
+    // Room is made before: the batch has it.
     std::string_view Keep(std::string_view text) {
-        if (batch_->text.size() + text.size() > Batch::kText) {
-            Flush();
-            batch_->text.clear();
-        }
         size_t at = batch_->text.size();
         batch_->text.append(text.data(), text.size());
         return std::string_view(batch_->text.data() + at, text.size());
