@@ -219,9 +219,9 @@ sed 's/$/\r/' "$here/../doc/sample-battery.log" > "$work/crlf.log"
     printf '\xff\xfe'
     printf '%s\r\n' "" Tolvane "" "12/20/26 09:00:00  Power source: Battery  Status: High, 90%" \
         "12/20/26 10:00:00  Power source: Battery  Status: High, 80%" \
-        "12/20/26 10:30:00  Power source: AC       Status: High, Charging, 80%" | iconv -f UTF-8 -t UTF-16LE
+        "12/20/26 10:05:00  Power source: AC       Status: High, Charging, 80%" | iconv -f UTF-8 -t UTF-16LE
 } > "$work/utf16.log"
-utf16_session="2026-12-20T09:00:00,2026-12-20T10:30:00,5400,90,80,6.67,54000,,ac,0,$cr"
+utf16_session="2026-12-20T09:00:00,2026-12-20T10:05:00,3900,90,80,9.23,39000,,ac,0,$cr"
 # report_csv NAME COMMAND...: the CSV of both logs by COMMAND (a Wine
 # loader and a tolvane-report.exe) in $work/NAME.csv, its exit status in
 # $work/NAME.status.
