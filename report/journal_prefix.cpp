@@ -163,7 +163,6 @@ size_t ParseUnixPrefix(std::string_view line, JournalPrefix* prefix) {
     size_t length = at >= 9 && at <= 11 ? SkipFraction(line, at) : 0;
     if (length != 0) {
         prefix->hasUnixTime = true;
-        prefix->unixTime = seconds;
         prefix->instant = seconds;
     }
     return length;

@@ -43,8 +43,7 @@ struct JournalPrefix {
     CivilTime time;
     int offsetMinutes = 0;
     int64_t instant = 0;  // short-iso and short-unix: the time in seconds since 1970, UTC
-    bool hasUnixTime = false;  // -o short-unix: the journal's time in seconds since 1970, UTC
-    int64_t unixTime = 0;
+    bool hasUnixTime = false;  // -o short-unix: `instant` is all the journal gave
     std::string_view host;  // the machine; empty without a prefix
     std::string_view pid;
 };

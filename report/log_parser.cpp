@@ -69,6 +69,7 @@ struct LogParser::Machine : ReportSink {
     int64_t elapsed = 0;
     bool seen = false;  // a status line was read
     int64_t lastSeen = 0;  // its instant
+    CivilTime lastShown;   // and its time as the log shows it
     size_t file = 0;
 };
 
@@ -99,7 +100,8 @@ LogParser::Machine* LogParser::MachineFor(std::string_view host) {
     return lastMachine_ = byHost_[machine->log.Host()] = machine;
 }
 
-LogTime LogParser::TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, Machine* machine) {
+LogTime LogParser::ReadTime(const JournalPrefix& prefix, const CivilTime& stamp,
+                            const Machine* machine) {
     LogTime time;
     time.shown = stamp;
     if (prefix.hasTime) {
@@ -112,17 +114,23 @@ LogTime LogParser::TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, M
     } else {
         time.instant = zone_.ToUtc(SecondsOf(stamp), machine->seen ? machine->lastSeen : INT64_MIN);
     }
+    return time;
+}
+
+LogTime LogParser::TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, Machine* machine) {
+    LogTime time = ReadTime(prefix, stamp, machine);
     size_t file = files_.empty() ? 0 : files_.size() - 1;
     if (machine->seen && machine->file != file && time.instant < machine->lastSeen - kOutOfOrder &&
         problem_.empty()) {
         problem_ = files_[file] + ": its reports begin at " + FormatMinute(time.shown) +
                    ", before the end of " + files_[machine->file] + " (" +
-                   FormatMinute(CivilFromSeconds(machine->lastSeen + (time.hasOffset ? time.offsetMinutes * 60 : 0))) +
+                   FormatMinute(machine->lastShown) +
                    "): give the files oldest first, as in: tolvane-report " +
                    AsArgument(files_[file]) + " " + AsArgument(files_[machine->file]);
     }
     machine->seen = true;
     machine->lastSeen = time.instant;
+    machine->lastShown = time.shown;
     machine->file = file;
     return time;
 }
@@ -190,15 +198,7 @@ void LogParser::Health(const JournalPrefix& prefix, std::string_view message) {
     if (!machine) {
         return;
     }
-    LogTime time;
-    time.shown = prefix.hasTime ? prefix.time : stamp;
-    if (prefix.hasTime) {
-        time.instant = SecondsOf(prefix.time) - prefix.offsetMinutes * 60;
-    } else if (prefix.hasUnixTime) {
-        time.instant = prefix.unixTime;
-    } else {
-        time.instant = zone_.ToUtc(SecondsOf(stamp), machine->seen ? machine->lastSeen : INT64_MIN);
-    }
+    LogTime time = ReadTime(prefix, stamp, machine);
     int64_t day = DayOf(time.shown);
     if (day >= range_.firstDay && day <= range_.lastDay) {
         machine->log.OnHealth(time.instant, time.shown, battery);

@@ -78,6 +78,8 @@ private:
     struct Machine;
     Machine* MachineFor(std::string_view host);
     void Health(const JournalPrefix& prefix, std::string_view message);
+    // A line's time; TimeOf, a report's, also checks the files' order.
+    LogTime ReadTime(const JournalPrefix& prefix, const CivilTime& stamp, const Machine* machine);
     LogTime TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, Machine* machine);
 
     DateRange range_;
