@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "report/log_parser.h"
+#include "report/read/log_parser.h"
 
 enum class OutputFormat { Text, Csv, Log };  // Log: --batteries only
 

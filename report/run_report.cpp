@@ -15,18 +15,19 @@
 #include <vector>
 
 #include "monitor/local_clock.h"
-#include "report/battery_info.h"
-#include "report/battery_output.h"
-#include "report/csv_output.h"
-#include "report/html_page.h"
-#include "report/input_files.h"
-#include "report/log_parser.h"
-#include "report/log_reader.h"
-#include "report/machine_log.h"
+#include "report/batteries/battery_info.h"
+#include "report/figures/machine_log.h"
 #include "report/options.h"
-#include "report/output_file.h"
-#include "report/text_decoder.h"
-#include "report/text_output.h"
+#include "report/output/battery_output.h"
+#include "report/output/csv_output.h"
+#include "report/output/formatting.h"
+#include "report/output/html_page.h"
+#include "report/output/output_file.h"
+#include "report/output/text_output.h"
+#include "report/read/health_line.h"
+#include "report/read/input_files.h"
+#include "report/read/log_parser.h"
+#include "report/read/log_reader.h"
 
 namespace {
 
@@ -55,6 +56,18 @@ std::string Reason() {
 int Fail(FILE* err, const std::string& problem) {
     fprintf(err, "tolvane-report: %s\n", problem.c_str());
     return 1;
+}
+
+// A file's name as the command line gives it.
+std::string AsArgument(const std::string& name) {
+    return name == "standard input" ? "-" : name;
+}
+
+std::string OutOfOrderMessage(const FilesOutOfOrder& order) {
+    return order.later + ": its reports begin at " + FormatMinute(order.begins) +
+           ", before the end of " + order.earlier + " (" + FormatMinute(order.earlierEnds) +
+           "): give the files oldest first, as in: tolvane-report " + AsArgument(order.later) +
+           " " + AsArgument(order.earlier);
 }
 
 // What the summary says where no machine has a report to show.
@@ -87,7 +100,7 @@ int WriteBatteries(const Options& options, FILE* out, FILE* err) {
     struct tm now;
     ReadLocalTime(&now);
     std::string text = options.format == OutputFormat::Csv   ? BatteryCsv(batteries)
-                       : options.format == OutputFormat::Log ? BatteryLogLines(batteries, now)
+                       : options.format == OutputFormat::Log ? HealthLogLines(batteries, now)
                                                              : BatteryText(batteries);
     if (fputs(text.c_str(), out) == EOF || fflush(out) != 0 || ferror(out)) {
         return Fail(err, "standard output: " + Reason());
@@ -142,7 +155,8 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     if (csv) {
         csvWriter = std::make_unique<CsvWriter>(heldCsv.Stream());
     }
-    LogParser parser(options.range, options.hosts, csvWriter.get());
+    MachineLogs logs(csvWriter.get());
+    LogParser parser(options.range, options.hosts, &logs);
 
     if (inputs.ReadsStandardInput()) {
         SayReadingTerminal(in, err);
@@ -150,17 +164,12 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     if (!ReadLog(&inputs, &parser, &problem)) {
         return Fail(err, problem);
     }
-    if (!parser.Problem().empty()) {
-        return Fail(err, parser.Problem());
+    if (const FilesOutOfOrder* order = parser.OutOfOrder()) {
+        return Fail(err, OutOfOrderMessage(*order));
     }
     parser.Finish();
 
-    std::vector<const MachineLog*> machines;
-    for (const MachineLog* machine : parser.Machines()) {
-        if (machine->Summary().Reports() > 0 || !machine->Health().Empty()) {
-            machines.push_back(machine);
-        }
-    }
+    std::vector<const MachineLog*> machines = logs.Machines();
     std::string empty = machines.empty() ? NothingToShow(parser, options) : "";
     std::vector<std::string> sources;
     for (const std::string& file : options.files) {

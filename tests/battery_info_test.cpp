@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "report/battery_info.h"
-#include "report/battery_output.h"
+#include "report/batteries/battery_info.h"
+#include "report/output/battery_output.h"
+#include "report/read/health_line.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -148,7 +149,7 @@ TEST(BatteryInfo, LogLinesReadBack) {
     local.tm_hour = 8;
     local.tm_min = 5;
     local.tm_sec = 7;
-    std::string lines = BatteryLogLines(batteries, local);
+    std::string lines = HealthLogLines(batteries, local);
     EXPECT_EQ(lines.substr(0, lines.find('\n')),
               "12/09/26 08:05:07  Battery health: BAT0,,5B10,,57.00,49.41,86.7,");
     size_t at = 0;
@@ -164,7 +165,7 @@ TEST(BatteryInfo, LogLinesReadBack) {
         at = end + 1;
     }
     EXPECT_EQ(at, lines.size());
-    EXPECT_EQ(BatteryLogLines({}, local), "");
+    EXPECT_EQ(HealthLogLines({}, local), "");
 
     const std::string good = "12/09/26 08:05:07  Battery health: BAT0,,5B10,,57.00,49.41,86.7,3";
     CivilTime stamp;

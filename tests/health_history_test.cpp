@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "report/health_history.h"
+#include "report/figures/health_history.h"
+#include "report/output/health_output.h"
 
 // In battery_info_test.cpp, whose executable this file is part of.
 BatteryInfo Info(const char* name, const char* model, std::optional<double> design,

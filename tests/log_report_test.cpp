@@ -7,14 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "report/csv_output.h"
-#include "report/html_page.h"
-#include "report/log_parser.h"
-#include "report/log_summary.h"
+#include "report/figures/log_summary.h"
+#include "report/figures/machine_log.h"
+#include "report/figures/sessions.h"
+#include "report/output/csv_output.h"
+#include "report/output/formatting.h"
+#include "report/output/html_page.h"
+#include "report/output/text_output.h"
+#include "report/read/log_parser.h"
+#include "report/read/text_decoder.h"
 #include "report/run_report.h"
-#include "report/sessions.h"
-#include "report/text_decoder.h"
-#include "report/text_output.h"
 
 namespace {
 
@@ -81,7 +83,8 @@ std::string Sessions(const std::string& log, DateRange range = DateRange(),
         return "no tmpfile";
     }
     CsvWriter csv(out);
-    LogParser parser(range, {}, &csv);
+    MachineLogs logs(&csv);
+    LogParser parser(range, {}, &logs);
     LineSplitter splitter(&parser);
     TextDecoder decoder(&splitter);
     for (size_t at = 0; at < log.size(); at += piece) {
@@ -638,7 +641,8 @@ TEST(LogReport, CommandLine) {
 
 // The HTML page of a log, with its charts.
 std::string Page(const std::string& log) {
-    LogParser parser(DateRange(), {}, nullptr);
+    MachineLogs logs(nullptr);
+    LogParser parser(DateRange(), {}, &logs);
     LineSplitter splitter(&parser);
     splitter.Feed(log.data(), log.size());
     splitter.EndOfFile();
@@ -648,7 +652,7 @@ std::string Page(const std::string& log) {
     if (!out) {
         return "";
     }
-    WriteHtmlPage(out, parser.Machines(), {"battery.log"}, "No Tolvane reports in the log.");
+    WriteHtmlPage(out, logs.Machines(), {"battery.log"}, "No Tolvane reports in the log.");
     std::string page = Contents(out);
     fclose(out);
     return page;
@@ -850,14 +854,15 @@ TEST(LogReport, Formatting) {
 // The terminal summary of one session: the span, the totals, the session's
 // row and the trend, with durations in hours and minutes.
 TEST(LogReport, TextSummary) {
-    LogParser parser(DateRange(), {}, nullptr);
+    MachineLogs logs(nullptr);
+    LogParser parser(DateRange(), {}, &logs);
     LineSplitter splitter(&parser);
     splitter.Feed(kOneRun.data(), kOneRun.size());
     parser.Finish();
-    ASSERT_EQ(parser.Machines().size(), 1u);
+    ASSERT_EQ(logs.Machines().size(), 1u);
     FILE* out = tmpfile();
     ASSERT_TRUE(out);
-    WriteTextSummary(out, *parser.Machines()[0]);
+    WriteTextSummary(out, *logs.Machines()[0]);
     std::string text = Contents(out);
     fclose(out);
     for (const char* line :
@@ -876,7 +881,8 @@ TEST(LogReport, TextSummary) {
 // line thinned to at most two points per bucket, every day's drain drawn,
 // every session and every second on battery in the charge chart's marks.
 TEST(LogReport, AYearMakesAPageOfBoundedSize) {
-    LogParser parser(DateRange(), {}, nullptr);
+    MachineLogs logs(nullptr);
+    LogParser parser(DateRange(), {}, &logs);
     for (int64_t minute = 0; minute < 365 * 24 * 60; minute += 10) {
         CivilTime time = CivilFromSeconds(DaysFromCivil(2026, 1, 1) * 86400 + minute * 60);
         int ofDay = static_cast<int>(minute % 1440);
@@ -890,8 +896,8 @@ TEST(LogReport, AYearMakesAPageOfBoundedSize) {
         parser.Line("Battery life remaining     : " + std::to_string(charge * 150) + " seconds.");
     }
     parser.Finish();
-    ASSERT_EQ(parser.Machines().size(), 1u);
-    const LogSummary& summary = parser.Machines()[0]->Summary();
+    ASSERT_EQ(logs.Machines().size(), 1u);
+    const LogSummary& summary = logs.Machines()[0]->Summary();
     ASSERT_EQ(summary.SessionCount(), 3 * 365);
     double batterySeconds = 0;
     for (const ChargeBucket& bucket : summary.Charge().Buckets()) {
@@ -900,7 +906,7 @@ TEST(LogReport, AYearMakesAPageOfBoundedSize) {
     EXPECT_EQ(batterySeconds, static_cast<double>(summary.BatterySeconds()));
     FILE* out = tmpfile();
     ASSERT_TRUE(out);
-    WriteHtmlPage(out, parser.Machines(), {"<year>.log"}, "");
+    WriteHtmlPage(out, logs.Machines(), {"<year>.log"}, "");
     std::string page = Contents(out);
     fclose(out);
     EXPECT_LT(page.size(), 1000000u);

@@ -11,10 +11,10 @@
 
 #include <string>
 
-#include "report/csv_output.h"
-#include "report/log_parser.h"
-#include "report/machine_log.h"
-#include "report/text_decoder.h"
+#include "report/figures/machine_log.h"
+#include "report/output/csv_output.h"
+#include "report/read/log_parser.h"
+#include "report/read/text_decoder.h"
 
 namespace {
 
@@ -53,7 +53,8 @@ std::string ReadLog(const uint8_t* data, size_t size, const uint8_t* pieces) {
     std::string lines;
     {
         CsvWriter csv(out);
-        LogParser parser(DateRange(), {}, &csv);
+        MachineLogs logs(&csv);
+        LogParser parser(DateRange(), {}, &logs);
         LineSplitter splitter(&parser);
         TextDecoder decoder(&splitter);
         const char* text = reinterpret_cast<const char*>(data);
@@ -65,7 +66,7 @@ std::string ReadLog(const uint8_t* data, size_t size, const uint8_t* pieces) {
         }
         decoder.EndOfFile();
         parser.Finish();
-        for (const MachineLog* machine : parser.Machines()) {
+        for (const MachineLog* machine : logs.Machines()) {
             for (const Session& session : machine->Summary().Sessions()) {
                 Check(session, CsvLine(session, machine->Host()));
             }

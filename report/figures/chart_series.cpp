@@ -1,0 +1,138 @@
+#include "report/figures/chart_series.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+
+namespace {
+
+ChargeBucket Merge(const ChargeBucket& first, const ChargeBucket& second) {
+    ChargeBucket merged = first.any ? first : second;
+    // A break before an empty bucket belongs to the charge after it.
+    merged.startsRun = first.any ? first.startsRun : first.startsRun || second.startsRun;
+    if (first.any && second.any) {
+        if (second.low < merged.low) {
+            merged.low = second.low;
+            merged.lowAt = second.lowAt;
+        }
+        if (second.high > merged.high) {
+            merged.high = second.high;
+            merged.highAt = second.highAt;
+        }
+    }
+    merged.mainsSeconds = first.mainsSeconds + second.mainsSeconds;
+    merged.batterySeconds = first.batterySeconds + second.batterySeconds;
+    merged.sessions = first.sessions + second.sessions;
+    if (first.OnBattery() && second.OnBattery()) {
+        merged.batteryFrom = std::min(first.batteryFrom, second.batteryFrom);
+        merged.batteryTo = std::max(first.batteryTo, second.batteryTo);
+    } else {
+        merged.batteryFrom = first.OnBattery() ? first.batteryFrom : second.batteryFrom;
+        merged.batteryTo = first.OnBattery() ? first.batteryTo : second.batteryTo;
+    }
+    return merged;
+}
+
+// Widens the bucket's stretch on battery to [from, to].
+void MarkBattery(ChargeBucket* bucket, int64_t from, int64_t to) {
+    if (!bucket->OnBattery()) {
+        bucket->batteryFrom = from;
+        bucket->batteryTo = to;
+    } else {
+        bucket->batteryFrom = std::min(bucket->batteryFrom, from);
+        bucket->batteryTo = std::max(bucket->batteryTo, to);
+    }
+}
+
+}  // namespace
+
+void ChargeSeries::Start(int64_t origin) {
+    origin_ = origin;
+    width_ = 1;
+    buckets_.clear();
+    hasLast_ = false;
+}
+
+size_t ChargeSeries::Index(int64_t elapsed) {
+    int64_t offset = std::max<int64_t>(0, elapsed - origin_);
+    // offset / width_ >= kBuckets, without a division for every report.
+    while (offset >= width_ * static_cast<int64_t>(kBuckets)) {
+        size_t count = (buckets_.size() + 1) / 2;
+        for (size_t i = 0; i < count; i++) {
+            buckets_[i] = 2 * i + 1 < buckets_.size() ? Merge(buckets_[2 * i], buckets_[2 * i + 1])
+                                                      : buckets_[2 * i];
+        }
+        buckets_.resize(count);
+        width_ *= 2;
+    }
+    size_t index = static_cast<size_t>(offset / width_);
+    if (buckets_.size() <= index) {
+        buckets_.resize(index + 1);
+    }
+    return index;
+}
+
+void ChargeSeries::AddCharge(int64_t elapsed, int charge, bool startsRun) {
+    bool missedSteps = hasLast_ && !startsRun && elapsed - lastAt_ >= kQuietSeconds &&
+                       abs(charge - lastCharge_) >= kMissedSteps;
+    hasLast_ = true;
+    lastAt_ = elapsed;
+    lastCharge_ = charge;
+    ChargeBucket& bucket = buckets_[Index(elapsed)];
+    if (!bucket.any) {
+        bucket.any = true;
+        bucket.startsRun = bucket.startsRun || startsRun;
+        bucket.low = bucket.high = charge;
+        bucket.firstAt = bucket.lowAt = bucket.highAt = elapsed;
+    } else if (charge < bucket.low) {
+        bucket.low = charge;
+        bucket.lowAt = elapsed;
+    } else if (charge > bucket.high) {
+        bucket.high = charge;
+        bucket.highAt = elapsed;
+    }
+    if (missedSteps) {
+        BreakAt(elapsed);
+    }
+}
+
+void ChargeSeries::BreakAt(int64_t elapsed) {
+    ChargeBucket& bucket = buckets_[Index(elapsed)];
+    if (!bucket.any || bucket.firstAt >= elapsed) {
+        bucket.startsRun = true;
+    }
+}
+
+void ChargeSeries::AddSpan(int64_t from, int64_t to, bool battery) {
+    if (to <= from) {
+        return;
+    }
+    size_t last = Index(to);  // first, as it may merge buckets
+    for (size_t i = Index(from); i <= last; i++) {
+        int64_t begin = origin_ + static_cast<int64_t>(i) * width_;
+        int64_t inFrom = std::max(from, begin), inTo = std::min(to, begin + width_);
+        if (inTo <= inFrom) {
+            continue;
+        }
+        if (battery) {
+            MarkBattery(&buckets_[i], inFrom, inTo);
+            buckets_[i].batterySeconds += static_cast<double>(inTo - inFrom);
+        } else {
+            buckets_[i].mainsSeconds += static_cast<double>(inTo - inFrom);
+        }
+    }
+}
+
+void ChargeSeries::AddMains(int64_t from, int64_t to) {
+    AddSpan(from, to, false);
+}
+
+void ChargeSeries::AddBattery(int64_t from, int64_t to) {
+    AddSpan(from, to, true);
+}
+
+void ChargeSeries::AddSessionStart(int64_t elapsed) {
+    ChargeBucket& bucket = buckets_[Index(elapsed)];
+    MarkBattery(&bucket, elapsed, elapsed);
+    bucket.sessions++;
+}

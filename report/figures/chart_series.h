@@ -1,0 +1,69 @@
+// The charge over the whole span of a log, thinned to a fixed number of
+// buckets of equal time as it is read: each bucket keeps its lowest and
+// its highest charge (so no dip is lost), how long it was on mains and on
+// battery, and how many sessions on battery began in it. When the span
+// outgrows the buckets, neighbours merge and each covers twice the time,
+// so a year of reports costs what a day does.
+#ifndef TOLVANE_REPORT_FIGURES_CHART_SERIES_H
+#define TOLVANE_REPORT_FIGURES_CHART_SERIES_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include <vector>
+
+struct ChargeBucket {
+    bool any = false;        // holds a charge
+    bool startsRun = false;  // its first charge begins a line: none from the bucket before
+    int low = 0;
+    int high = 0;
+    int64_t firstAt = 0;  // elapsed seconds of its first charge,
+    int64_t lowAt = 0;    // of the lowest and of the highest
+    int64_t highAt = 0;
+    double mainsSeconds = 0;
+    double batterySeconds = 0;
+    int64_t batteryFrom = 0;  // the first and last moment on battery in it
+    int64_t batteryTo = 0;
+    int64_t sessions = 0;  // sessions on battery begun in it
+
+    bool OnBattery() const { return batterySeconds > 0 || sessions > 0; }
+};
+
+class ChargeSeries {
+public:
+    static const size_t kBuckets = 720;
+    // Two reports this far apart whose charge differs by this many points
+    // or more missed the steps between them (the monitor reports each
+    // one): the machine slept or the monitor was not running, so the line
+    // breaks there rather than draw a pace nobody saw.
+    static const int64_t kQuietSeconds = 15 * 60;
+    static const int kMissedSteps = 2;
+
+    // `origin`: the elapsed seconds of the first report, where bucket 0 begins.
+    void Start(int64_t origin);
+    void AddCharge(int64_t elapsed, int charge, bool startsRun);
+    void AddMains(int64_t from, int64_t to);
+    void AddBattery(int64_t from, int64_t to);
+    void AddSessionStart(int64_t elapsed);
+    // The first charge at or after `elapsed` begins a new line: for a gap
+    // found to be sleep. A bucket that already holds an earlier charge
+    // can't be split, and keeps its line.
+    void BreakAt(int64_t elapsed);
+
+    int64_t Origin() const { return origin_; }
+    int64_t Width() const { return width_; }  // seconds per bucket
+    const std::vector<ChargeBucket>& Buckets() const { return buckets_; }
+
+private:
+    size_t Index(int64_t elapsed);
+    void AddSpan(int64_t from, int64_t to, bool battery);
+
+    int64_t origin_ = 0;
+    int64_t width_ = 1;
+    std::vector<ChargeBucket> buckets_;
+    bool hasLast_ = false;  // the latest charge, for gaps in the news
+    int64_t lastAt_ = 0;
+    int lastCharge_ = 0;
+};
+
+#endif

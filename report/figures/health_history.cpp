@@ -1,0 +1,116 @@
+#include "report/figures/health_history.h"
+
+#include <math.h>
+
+#include <algorithm>
+
+
+namespace {
+
+const int64_t kDay = 86400;
+
+bool SameDesign(std::optional<double> a, std::optional<double> b) {
+    // As read from the log, with two decimals.
+    return a.has_value() == b.has_value() && (!a || fabs(*a - *b) < 0.005);
+}
+
+}  // namespace
+
+std::optional<double> HealthOf(const HealthSeries& series, const HealthPoint& point) {
+    if (point.healthPercent) {
+        return point.healthPercent;
+    }
+    if (point.fullWh && series.designWh && *series.designWh > 0) {
+        return *point.fullWh / *series.designWh * 100.0;
+    }
+    return std::nullopt;
+}
+
+void HealthHistory::Add(int64_t instant, const CivilTime& shown, const BatteryInfo& info) {
+    if (!info.fullWh && !info.healthPercent) {
+        return;
+    }
+    auto same = [&](const HealthSeries& series) {
+        return series.name == info.name && series.model == info.model &&
+               SameDesign(series.designWh, info.designWh);
+    };
+    auto found = std::find_if(series_.begin(), series_.end(), same);
+    if (found == series_.end()) {
+        if (series_.size() >= kMaxSeries) {
+            series_.erase(std::min_element(series_.begin(), series_.end(),
+                                           [](const HealthSeries& a, const HealthSeries& b) {
+                                               return a.latest.instant < b.latest.instant;
+                                           }));
+        }
+        series_.emplace_back();
+        found = series_.end() - 1;
+        found->name = info.name;
+        found->model = info.model;
+        found->designWh = info.designWh;
+    }
+    HealthSeries& series = *found;
+    HealthPoint point;
+    point.instant = instant;
+    point.shown = shown;
+    point.fullWh = info.fullWh;
+    point.healthPercent = info.healthPercent;
+    if (series.readings == 0 || instant < series.first.instant) {
+        series.first = point;
+    }
+    if (series.readings == 0 || instant >= series.latest.instant) {
+        series.latest = point;
+        series.manufacturer = info.manufacturer;
+        series.technology = info.technology;
+        series.cycleCount = info.cycleCount;
+    }
+    series.readings++;
+    series.points.Add(point);
+}
+
+std::vector<const HealthSeries*> HealthHistory::Series() const {
+    std::vector<const HealthSeries*> all;
+    for (const HealthSeries& series : series_) {
+        all.push_back(&series);
+    }
+    std::stable_sort(all.begin(), all.end(), [](const HealthSeries* a, const HealthSeries* b) {
+        return a->first.instant < b->first.instant;
+    });
+    return all;
+}
+
+std::vector<const HealthSeries*> HealthHistory::Current() const {
+    std::vector<const HealthSeries*> all = Series(), current;
+    int64_t newest = INT64_MIN;
+    for (const HealthSeries* series : all) {
+        newest = std::max(newest, series->latest.instant);
+    }
+    for (const HealthSeries* series : all) {
+        if (series->latest.instant >= newest - kDay) {
+            current.push_back(series);
+        }
+    }
+    return current;
+}
+
+std::optional<double> CurrentHealth(const HealthHistory& history) {
+    double full = 0, design = 0, healthSum = 0;
+    int healths = 0;
+    bool wattHours = true;
+    for (const HealthSeries* series : history.Current()) {
+        std::optional<double> health = HealthOf(*series, series->latest);
+        if (health) {
+            healthSum += *health;
+            healths++;
+        }
+        if (series->latest.fullWh && series->designWh) {
+            full += *series->latest.fullWh;
+            design += *series->designWh;
+        } else {
+            wattHours = false;
+        }
+    }
+    if (wattHours && design > 0) {
+        return full / design * 100.0;
+    }
+    return healths > 0 ? std::optional<double>(healthSum / healths) : std::nullopt;
+}

@@ -1,0 +1,63 @@
+// The batteries' health as read back from the "Battery health:" lines of a
+// log: a series per battery, for the summary, the page and a fleet row.
+#ifndef TOLVANE_REPORT_FIGURES_HEALTH_HISTORY_H
+#define TOLVANE_REPORT_FIGURES_HEALTH_HISTORY_H
+
+#include <stdint.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "report/batteries/battery_info.h"
+#include "report/read/civil_time.h"
+#include "report/figures/thinned_list.h"
+
+struct HealthPoint {
+    int64_t instant = 0;  // UTC seconds
+    CivilTime shown;      // the log's local time
+    std::optional<double> fullWh, healthPercent;
+};
+
+// One battery: the same name, model and design capacity. Another model or
+// design under the same name is a battery replaced, and a series of its own.
+struct HealthSeries {
+    std::string name, manufacturer, model, technology;
+    std::optional<double> designWh;
+    std::optional<int64_t> cycleCount;  // the latest reading's
+    HealthPoint first, latest;          // kept whatever the thinning drops
+    ThinnedList<HealthPoint> points{kPoints};
+    int64_t readings = 0;
+
+    static constexpr size_t kPoints = 512;
+};
+
+class HealthHistory {
+public:
+    // One reading at `instant` (UTC seconds) shown as `shown` (the log's
+    // local time). Readings with neither a full capacity nor a health say
+    // nothing about wear and are left out.
+    void Add(int64_t instant, const CivilTime& shown, const BatteryInfo& info);
+    bool Empty() const { return series_.empty(); }
+    // In the order of their first readings.
+    std::vector<const HealthSeries*> Series() const;
+    // The batteries of the latest reading: those whose latest reading is
+    // within a day of the newest one.
+    std::vector<const HealthSeries*> Current() const;
+
+    // A machine that reports more batteries than this keeps the ones read
+    // most recently.
+    static constexpr size_t kMaxSeries = 8;
+
+private:
+    std::vector<HealthSeries> series_;
+};
+
+// The health of the batteries of the latest reading together: their full
+// capacities over their designs, or the mean of their healths where a
+// battery gives no watt-hours.
+std::optional<double> CurrentHealth(const HealthHistory& history);
+// A reading's health: as read, or from its full capacity and the design.
+std::optional<double> HealthOf(const HealthSeries& series, const HealthPoint& point);
+
+#endif

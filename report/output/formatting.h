@@ -1,0 +1,26 @@
+// How the report writes its figures, the same in every output: times,
+// durations, percentages and counts.
+#ifndef TOLVANE_REPORT_OUTPUT_FORMATTING_H
+#define TOLVANE_REPORT_OUTPUT_FORMATTING_H
+
+#include <stdint.h>
+
+#include <string>
+
+#include "report/read/log_types.h"
+
+// printf's "%.Nf", but never "-0.0" for a value that rounds to zero.
+std::string FormatFixed(double value, int decimals);
+// A time as the log showed it, YYYY-MM-DDTHH:MM:SS, with the journal's
+// offset where it gave one.
+std::string FormatLogTime(const LogTime& time);
+// "3h 05m", to the nearest minute; "2 days 3h 05m" with `days`.
+std::string FormatDuration(double seconds, bool days = false);
+// "YYYY-MM-DD HH:MM".
+std::string FormatMinute(const CivilTime& time);
+// A median estimate error: "+4.1%", "-12.0%", "0.0%".
+std::string FormatError(double percent);
+// "1 session", "8 sessions".
+std::string FormatCount(int64_t count, const char* noun);
+
+#endif

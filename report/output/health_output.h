@@ -1,0 +1,30 @@
+// The batteries' health as the outputs show it: lines for the terminal's
+// summary, a section of the page, the fleet's Health cell.
+#ifndef TOLVANE_REPORT_OUTPUT_HEALTH_OUTPUT_H
+#define TOLVANE_REPORT_OUTPUT_HEALTH_OUTPUT_H
+
+#include <optional>
+#include <string>
+
+#include "report/figures/health_history.h"
+
+// Lines for the terminal summary: each battery's health first and latest,
+// the change per 100 days (where its readings span 30 days or more), and
+// how long a full charge lasts at `drainPercentPerHour` (the median drain
+// of the last 30 days; none: no estimate), now and at design capacity.
+// "" when the history is empty.
+std::string HealthSummaryText(const HealthHistory& history,
+                              std::optional<double> drainPercentPerHour);
+// An HTML section: a heading, the full charge capacity against design over
+// time as inline SVG (one line per battery) and the same estimates. ""
+// when the history is empty.
+std::string HealthHtmlSection(const HealthHistory& history,
+                              std::optional<double> drainPercentPerHour);
+// The latest health of the machine's batteries, e.g. "86.7%"; "" when none.
+std::string LatestHealthText(const HealthHistory& history);
+// How long a full charge lasts at that drain now and at design capacity,
+// one sentence; "" without a drain to go by.
+std::string HealthEstimateText(const HealthHistory& history,
+                               std::optional<double> drainPercentPerHour);
+
+#endif

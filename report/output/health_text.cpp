@@ -1,0 +1,88 @@
+#include "report/output/health_output.h"
+
+#include <math.h>
+
+#include <algorithm>
+
+#include "report/output/formatting.h"
+
+namespace {
+
+const int64_t kDay = 86400;
+
+std::string Figure(const HealthSeries& series, const HealthPoint& point) {
+    std::optional<double> health = HealthOf(series, point);
+    if (health) {
+        return FormatFixed(*health, 1) + " %";
+    }
+    return point.fullWh ? FormatFixed(*point.fullWh, 2) + " Wh full" : "-";
+}
+
+std::string Day(const HealthPoint& point) { return FormatIsoDate(DayOf(point.shown)); }
+
+}  // namespace
+
+std::string LatestHealthText(const HealthHistory& history) {
+    std::optional<double> health = CurrentHealth(history);
+    return health ? FormatFixed(*health, 1) + "%" : "";
+}
+
+std::string HealthEstimateText(const HealthHistory& history,
+                               std::optional<double> drainPercentPerHour) {
+    if (!drainPercentPerHour || !(*drainPercentPerHour > 0) || !isfinite(*drainPercentPerHour)) {
+        return "";
+    }
+    double now = 100.0 / *drainPercentPerHour * 3600;
+    std::string text = "A full charge lasts " + FormatDuration(now) +
+                       " at the median drain of the last 30 days (" +
+                       FormatFixed(*drainPercentPerHour, 1) + " %/h)";
+    std::optional<double> health = CurrentHealth(history);
+    if (health && *health > 0) {
+        text += "; at design capacity it would last " + FormatDuration(now / (*health / 100.0));
+    }
+    return text + ".";
+}
+
+std::string HealthSummaryText(const HealthHistory& history,
+                              std::optional<double> drainPercentPerHour) {
+    if (history.Empty()) {
+        return "";
+    }
+    std::string text = "Battery health:\n";
+    std::vector<const HealthSeries*> all = history.Series();
+    for (size_t i = 0; i < all.size(); i++) {
+        const HealthSeries& series = *all[i];
+        std::string about = series.manufacturer;
+        about += (about.empty() || series.model.empty() ? "" : " ") + series.model;
+        if (series.designWh) {
+            about += (about.empty() ? "" : ", ") + FormatFixed(*series.designWh, 2) + " Wh design";
+        }
+        bool replaced =
+            std::any_of(all.begin(), all.begin() + static_cast<ptrdiff_t>(i),
+                        [&](const HealthSeries* earlier) { return earlier->name == series.name; });
+        text += "  " + (series.name.empty() ? std::string("battery") : series.name) +
+                (about.empty() ? "" : " (" + about + ")") +
+                (replaced ? ", a new battery from " + Day(series.first) : "") + ":\n    " +
+                Figure(series, series.first) + " on " + Day(series.first);
+        if (series.readings > 1) {
+            text += ", " + Figure(series, series.latest) + " on " + Day(series.latest);
+        }
+        text += " (" + FormatCount(series.readings, "reading") +
+                (series.cycleCount ? ", " + FormatCount(*series.cycleCount, "cycle") : "") + ")";
+        std::optional<double> first = HealthOf(series, series.first);
+        std::optional<double> latest = HealthOf(series, series.latest);
+        int64_t span = series.latest.instant - series.first.instant;
+        if (first && latest && span >= 30 * kDay) {
+            double change = (*latest - *first) / static_cast<double>(span) * 100 * kDay;
+            text += ": " + std::string(change > 0 ? "+" : "") + FormatFixed(change, 1) +
+                    " points per 100 days";
+        }
+        text += "\n";
+    }
+    std::string estimate = HealthEstimateText(history, drainPercentPerHour);
+    size_t part = estimate.find("; ");
+    if (part != std::string::npos) {
+        estimate.replace(part, 2, ";\n  ");
+    }
+    return text + (estimate.empty() ? "" : "  " + estimate + "\n");
+}

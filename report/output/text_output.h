@@ -1,0 +1,16 @@
+// The summary for a person at a terminal.
+#ifndef TOLVANE_REPORT_OUTPUT_TEXT_OUTPUT_H
+#define TOLVANE_REPORT_OUTPUT_TEXT_OUTPUT_H
+
+#include <stdio.h>
+
+#include <vector>
+
+#include "report/figures/machine_log.h"
+
+// One machine's summary, its batteries' health last.
+void WriteTextSummary(FILE* out, const MachineLog& machine);
+// Several machines: the fleet table, then each machine's summary.
+void WriteFleetText(FILE* out, const std::vector<const MachineLog*>& machines);
+
+#endif

@@ -1,0 +1,91 @@
+// Turns the lines of a log into each machine's reports: a status line with
+// the remaining and full battery life lines that follow it, each with its
+// time, handed on whole; and the ends of runs. A journal read from a
+// collector holds many machines, their lines interleaved: each host is a
+// machine of its own, with its own sessions; a log from tee is one.
+#ifndef TOLVANE_REPORT_READ_LOG_PARSER_H
+#define TOLVANE_REPORT_READ_LOG_PARSER_H
+
+#include <stdint.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "report/read/line_splitter.h"
+#include "report/read/log_line.h"
+#include "report/read/log_types.h"
+#include "report/read/zone_clock.h"
+
+// The days a report may fall on (day numbers, see DaysFromCivil), both
+// included; by the date the log shows.
+struct DateRange {
+    int64_t firstDay = INT64_MIN;
+    int64_t lastDay = INT64_MAX;
+};
+
+// Two files given in the wrong order: the reports of `later` begin at
+// `begins`, before `earlier` (read before it) ends at `earlierEnds`; each
+// file as messages call it, each time as its log shows it.
+struct FilesOutOfOrder {
+    std::string later, earlier;
+    CivilTime begins, earlierEnds;
+};
+
+class LogParser : public LineSink {
+public:
+    // Each machine's log goes to the sink `machines` makes for it;
+    // `hosts`: only these machines (all where empty).
+    LogParser(DateRange range, std::vector<std::string> hosts, MachineSinks* machines);
+    ~LogParser();
+    // A new input file begins, `name` as messages should call it.
+    void StartFile(std::string name);
+    // One line without its line feed; a CR before it is dropped.
+    void Line(std::string_view line) override {
+        LogEntry entry;
+        if (TakeApart(line, &entry)) {
+            Apply(entry);
+        }
+    }
+    // A line taken apart by TakeApart (on another thread: see ReadLog).
+    void Apply(const LogEntry& entry);
+    // The end of the input: hands on the last reports and ends the runs.
+    void Finish();
+
+    // Whether any line looked like the monitor's or the journal's.
+    bool SawLog() const { return sawLog_; }
+    // Where --since or --until were given: the first and last day of the
+    // reports read, in the dates asked for or not; empty (first > last)
+    // when there were none.
+    int64_t FirstDaySeen() const { return firstDaySeen_; }
+    int64_t LastDaySeen() const { return lastDaySeen_; }
+    // Why the input can't be read as one log: the first two files found
+    // out of order; null where none were.
+    const FilesOutOfOrder* OutOfOrder() const { return outOfOrder_ ? &*outOfOrder_ : nullptr; }
+
+private:
+    struct Machine;
+    Machine* MachineFor(std::string_view host);
+    void Health(const JournalPrefix& prefix, std::string_view message);
+    // A line's time; TimeOf, a report's, also checks the files' order.
+    LogTime ReadTime(const JournalPrefix& prefix, const CivilTime& stamp, const Machine* machine);
+    LogTime TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, Machine* machine);
+
+    DateRange range_;
+    std::vector<std::string> hosts_;
+    MachineSinks* sinks_;
+    ZoneClock zone_;
+    std::vector<std::unique_ptr<Machine>> machines_;
+    std::unordered_map<std::string_view, Machine*> byHost_;
+    Machine* lastMachine_ = nullptr;
+    std::vector<std::string> files_;
+    bool sawLog_ = false;
+    int64_t firstDaySeen_ = INT64_MAX;
+    int64_t lastDaySeen_ = INT64_MIN;
+    std::optional<FilesOutOfOrder> outOfOrder_;
+};
+
+#endif
