@@ -122,13 +122,14 @@ std::string Stamp(int64_t seconds) {
     return StampOf(DaysFromCivil(2026, 12, 1) * 86400 + seconds);
 }
 
-// Reports on battery from `from` % down to `to` %, a step each `every`
-// seconds from `start` seconds after 2026-12-01 00:00, with the remaining
-// time `remaining(charge)` where it is not negative.
-std::string Steps(int64_t start, int from, int to, int every, int (*remaining)(int) = nullptr) {
+// Reports on battery from `from` % down to `to` %, a step of `by` points
+// each `every` seconds from `start` seconds after 2026-12-01 00:00, with the
+// remaining time `remaining(charge)` where it is not negative.
+std::string Steps(int64_t start, int from, int to, int every, int (*remaining)(int) = nullptr,
+                  int by = 1) {
     std::string log;
-    for (int charge = from; charge >= to; charge--) {
-        log += Status(Stamp(start + (from - charge) * every).c_str(), kBattery,
+    for (int charge = from; charge >= to; charge -= by) {
+        log += Status(Stamp(start + (from - charge) / by * every).c_str(), kBattery,
                       (std::to_string(charge) + "%").c_str(), remaining ? remaining(charge) : -1);
     }
     return log;
@@ -137,14 +138,14 @@ std::string Steps(int64_t start, int from, int to, int every, int (*remaining)(i
 // A steady drain whose remaining times are exact: the true charge falls
 // from 60.3 % by a point every 360 s, so the monitor shows 59 % from 288 s
 // on, and the battery would be empty at 21708 s; a report at each step, or
-// also every `every` seconds; plugged in at 40.2 %.
-std::string ExactDischarge(int every) {
+// also every `every` seconds before `until`; plugged in at 40.2 %.
+std::string ExactDischarge(int every, int64_t until = 7236) {
     const int64_t start = DaysFromCivil(2026, 12, 10) * 86400 + 9 * 3600;
     std::string log = Status(StampOf(start - 60).c_str(), kAc, "High, Charging, 60%");
     int shown = -1;
     for (int64_t t = 0; t < 7236; t++) {
         int charge = static_cast<int>(60 - (t + 72) / 360);
-        if (charge != shown || (every > 0 && t % every == 0)) {
+        if (charge != shown || (every > 0 && t % every == 0 && t < until)) {
             log += Status(StampOf(start + t).c_str(), kBattery, (std::to_string(charge) + "%").c_str(),
                           static_cast<int>(21708 - t));
             shown = charge;
@@ -153,6 +154,21 @@ std::string ExactDischarge(int every) {
     return log + Status(StampOf(start + 7236).c_str(), kAc, "Charging, 40%");
 }
 const std::string kExactSession = "2026-12-10T09:00:00,2026-12-10T11:00:36,7236,60,40,9.95,36180,0.0,ac,0,\n";
+
+// From 09:00 on 12-13, 80 % down a point every 6 minutes to 70 %, each
+// report with the times of an exact drain; `slept` seconds asleep from
+// 10:00, `lost` points lost; woken, the first report without times, 10 s
+// later with them, then down 10 points more, plugged in.
+std::string WakeLog(int slept, int lost = 2) {
+    const int64_t start = 12 * 86400 + 9 * 3600, woke = start + 3600 + slept;
+    auto exact = [](int charge) { return 360 * charge; };
+    std::string woken = std::to_string(70 - lost) + "%";
+    return Steps(start, 80, 70, 360, exact) + Status(Stamp(woke).c_str(), kBattery, woken.c_str()) +
+           Steps(woke + 10, 70 - lost, 60 - lost, 360, exact) +
+           Status(Stamp(woke + 3610).c_str(), kAc, (std::to_string(60 - lost) + "%").c_str());
+}
+const std::string kWakeSession =
+    "2026-12-13T09:00:00,2026-12-13T11:46:10,9970,80,58,9.99,36050,-0.8,ac,2760,";
 
 // Half an hour on battery, a point every 5 minutes, of each source (journal
 // "host ident[pid]") in turn, a second apart, -o short-iso; a boot line
@@ -424,6 +440,59 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
          Interleaved({"alpha tolvane[10]", "alpha tolvane[20]"}),
          "2026-12-12T08:00:00+00:00,2026-12-12T08:30:00+00:00,1800,90,85,10.00,36000,,ac,0,alpha\n",
          {}},
+        // The monitor's wake: times before a long gap, none in the first
+        // report after it (they come back 10 s later). 46 minutes asleep,
+        // 2 points lost; awake it drained 10 %/h.
+        {"a wake shown by the monitor", WakeLog(2760), kWakeSession + "\n", {}},
+        // The same log from the Windows program: its times don't tell a
+        // wake, so the charge judges the gap, and 2 points in 46 minutes
+        // is no sleep at the session's pace.
+        {"a wake in a Windows log", Replace(WakeLog(2760), "\n", "\r\n"),
+         "2026-12-13T09:00:00,2026-12-13T11:46:10,9970,80,58,7.94,45318,-22.7,ac,0,\n", {}},
+        // Remaining times before the first step seen are measured from the
+        // next step seen: most of them here.
+        {"exact times before the first step", ExactDischarge(10, 288), kExactSession, {}},
+        // A gauge of two points a step: no step seen, no estimate error.
+        {"steps of 2 points",
+         Steps(14 * 86400 + 9 * 3600, 80, 70, 720, [](int c) { return 360 * c; }, 2) +
+             Status("12/15/26 10:00:00", kAc, "35%"),
+         "2026-12-15T09:00:00,2026-12-15T10:00:00,3600,80,70,10.00,36000,,ac,0,\n", {}},
+        // No times at all: the charge judges each long gap. Four hours
+        // that lost nothing are sleep at once; the two and a half hours after
+        // only once they are left out of the pace.
+        {"asleep, found in the second pass",
+         Steps(15 * 86400 + 9 * 3600, 80, 75, 360) + Status("12/16/26 13:30:00", kBattery, "75%") +
+             Steps(15 * 86400 + 13 * 3600 + 1800 + 360, 74, 70, 360) +
+             Status("12/16/26 16:30:00", kBattery, "70%") +
+             Steps(15 * 86400 + 16 * 3600 + 1800 + 360, 69, 65, 360) +
+             Status("12/16/26 17:00:00", kAc, "65%"),
+         "2026-12-16T09:00:00,2026-12-16T17:00:00,28800,80,65,10.00,36000,,ac,23400,\n", {}},
+        // Plugged in four hours after the last report, nothing lost: the
+        // log can't show a wake there, and the pace says sleep.
+        {"asleep before plugging in",
+         Steps(16 * 86400 + 9 * 3600, 80, 70, 360, [](int c) { return 360 * c; }) +
+             Status("12/17/26 14:00:00", kAc, "70%"),
+         "2026-12-17T09:00:00,2026-12-17T14:00:00,18000,80,70,10.00,36000,-0.6,ac,14400,\n", {}},
+        {"a session of one report",
+         Status("12/18/26 09:00:00", kBattery, "90%", 32400) + kBanner +
+             Status("12/18/26 09:30:00", kAc, "90%"),
+         "2026-12-18T09:00:00,2026-12-18T09:00:00,0,90,90,,,,cut,0,\n", {}},
+        // The step at the wake came asleep: not seen, no step to measure from.
+        {"a wake that lost a point", WakeLog(2760, 1),
+         "2026-12-13T09:00:00,2026-12-13T11:46:10,9970,80,59,9.99,36050,-0.8,ac,2760,\n", {}},
+        {"a wake after exactly 15 minutes", WakeLog(900),
+         "2026-12-13T09:00:00,2026-12-13T11:15:10,8110,80,58,9.99,36050,-0.8,ac,900,\n", {}},
+        {"14:59 without times is awake", WakeLog(899),
+         "2026-12-13T09:00:00,2026-12-13T11:15:09,8109,80,58,9.77,36859,-3.2,ac,0,\n", {}},
+        // No times: plugged in exactly 15 minutes after the last report,
+        // nothing lost. At 40 points an hour (26.7 over the whole session,
+        // 6.7 points in the 15 minutes) that is sleep; at 30 (5.5) not.
+        {"a quiet 15 minutes judged by the charge",
+         Steps(17 * 86400 + 9 * 3600, 80, 60, 90) + Status("12/18/26 09:45:00", kAc, "60%"),
+         "2026-12-18T09:00:00,2026-12-18T09:45:00,2700,80,60,40.00,9000,,ac,900,\n", {}},
+        {"a quiet 15 minutes at a slower pace",
+         Steps(17 * 86400 + 11 * 3600, 80, 60, 120) + Status("12/18/26 11:55:00", kAc, "60%"),
+         "2026-12-18T11:00:00,2026-12-18T11:55:00,3300,80,60,21.82,16500,,ac,0,\n", {}},
         {"until",
          overMidnight,
          "2026-12-06T22:00:00,2026-12-06T23:00:00,3600,60,50,10.00,36000,,cut,0,\n",
@@ -874,6 +943,21 @@ TEST(LogReport, TextSummary) {
           "By day:\nDay        Sessions   %/h     Full\n2026-12-01        1   8.0  12h 30m\n"}) {
         EXPECT_NE(text.find(line), std::string::npos) << "no\n" << line << "in\n" << text;
     }
+    // A session that slept: on battery is the time awake, asleep apart.
+    MachineLogs slept(nullptr);
+    LogParser wake(DateRange(), {}, &slept);
+    LineSplitter wakeLines(&wake);
+    std::string log = WakeLog(2760);
+    wakeLines.Feed(log.data(), log.size());
+    wake.Finish();
+    out = tmpfile();
+    ASSERT_TRUE(out);
+    WriteTextSummary(out, *slept.Machines()[0]);
+    text = Contents(out);
+    fclose(out);
+    EXPECT_NE(text.find("On battery 2h 00m in 1 session, on mains 0h 00m; asleep on battery 0h 46m\n"),
+              std::string::npos)
+        << text;
 }
 
 // A year of a report every ten minutes, three sessions on battery a day

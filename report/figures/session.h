@@ -21,6 +21,7 @@ struct EstimatePoint {
 struct SleepGap {
     int64_t from;
     int64_t to;
+    int fell;  // points lost asleep, where the charge is known on both sides
 };
 
 // A stretch on battery: from its first report on battery to the next

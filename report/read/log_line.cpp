@@ -121,6 +121,7 @@ bool TakeApart(std::string_view line, LogEntry* entry) {
     if (line.size() > 3 && line[0] == '-' && line[1] == '-' && line[2] == ' ') {
         return false;  // journalctl's "-- Boot ... --" between the entries of two boots
     }
+    entry->crlf = !line.empty() && line.back() == '\r';
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
         line.remove_suffix(1);
     }

@@ -44,6 +44,7 @@ struct LogEntry {
     JournalPrefix prefix;
     std::string_view message;
     ParsedLine parsed;
+    bool crlf = false;  // the line ended in CR LF
 };
 // A line without its line feed (a CR before it is dropped); false for a
 // line that says nothing to the report.

@@ -146,6 +146,7 @@ void LogParser::Apply(const LogEntry& entry) {
             report.time = TimeOf(prefix, parsed.stamp, machine);
             report.source = parsed.source;
             report.charge = parsed.charge;
+            report.fromWindows = entry.crlf;
             machine->processes.Status(prefix.pid, report);
             break;
         }

@@ -33,6 +33,8 @@ struct Report {
     int charge = -1;         // percent; -1 where the report shows none
     int64_t remaining = -1;  // seconds shown; -1 where the report has none
     int64_t fullLife = -1;
+    // Its lines end in CR LF, as those of the Windows program do.
+    bool fromWindows = false;
 };
 
 // Where a machine's reports go, in order, and the ends of its runs.
