@@ -259,6 +259,26 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
          "2026-12-03T09:00:08+01:00,2026-12-03T10:30:02+01:00,5394,90,85,3.34,107880,,ac,0,laptop\n"
          "2026-12-03T11:00:00+00:00,2026-12-03T11:30:00+00:00,1800,95,93,4.00,90000,,cut,0,laptop\n",
          {}},
+        // A reboot, and the user unit's monitor gets the same process id:
+        // its banner ends the run before, on battery.
+        {"journal, a reboot under the same process id",
+         "2026-12-03T09:00:00+0100 laptop tolvane[812]: Tolvane\n"
+         "2026-12-03T09:00:00+0100 laptop tolvane[812]: Beginning monitoring...\n"
+         "2026-12-03T09:00:01+0100 laptop tolvane[812]: 12/03/26 09:00:01  Power source: Battery  "
+         "Status: 90%\n"
+         "2026-12-03T10:00:01+0100 laptop tolvane[812]: 12/03/26 10:00:01  Power source: Battery  "
+         "Status: 80%\n"
+         "2026-12-04T09:00:00+0100 laptop tolvane[812]: Tolvane\n"
+         "2026-12-04T09:00:00+0100 laptop tolvane[812]: Beginning monitoring...\n"
+         "2026-12-04T09:00:01+0100 laptop tolvane[812]: 12/04/26 09:00:01  Power source: Battery  "
+         "Status: 100%\n"
+         "2026-12-04T10:00:01+0100 laptop tolvane[812]: 12/04/26 10:00:01  Power source: Battery  "
+         "Status: 94%\n"
+         "2026-12-04T10:30:01+0100 laptop tolvane[812]: 12/04/26 10:30:01  Power source: AC       "
+         "Status: 94%\n",
+         "2026-12-03T09:00:01+01:00,2026-12-03T10:00:01+01:00,3600,90,80,10.00,36000,,cut,0,laptop\n"
+         "2026-12-04T09:00:01+01:00,2026-12-04T10:30:01+01:00,5400,100,94,4.00,90000,,ac,0,laptop\n",
+         {}},
         {"journal short-iso, every line",
          ShortIso(kOneRun, "77", "+0000"),
          Replace(kOneRunSession, ":00,", ":00+00:00,") + "laptop\n",
