@@ -438,6 +438,13 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
          "2026-12-12T08:00:00+00:00,2026-12-12T08:30:00+00:00,1800,90,85,10.00,36000,,ac,0,alpha\n"
          "2026-12-12T08:00:01+00:00,2026-12-12T08:30:01+00:00,1800,90,85,10.00,36000,,ac,0,beta\n",
          {}},
+        // Host names with a space are whole names, not their last word.
+        {"two machines named with a space",
+         Interleaved({"My Laptop tolvane[10]", "Your Laptop tolvane[20]"}),
+         "2026-12-12T08:00:00+00:00,2026-12-12T08:30:00+00:00,1800,90,85,10.00,36000,,ac,0,My Laptop\n"
+         "2026-12-12T08:00:01+00:00,2026-12-12T08:30:01+00:00,1800,90,85,10.00,36000,,ac,0,Your "
+         "Laptop\n",
+         {}},
         // Two users logged in, each with a monitor: one battery, one session;
         // the second one's start is no restart.
         {"two monitors on one machine",
