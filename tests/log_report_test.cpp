@@ -154,6 +154,19 @@ std::string ExactDischarge(int every) {
 }
 const std::string kExactSession = "2026-12-10T09:00:00,2026-12-10T11:00:36,7236,60,40,9.95,36180,0.0,ac,0,\n";
 
+// Two hours on battery from 02:00 on the day the autumn hour repeats in
+// central Europe, a report every second and a point every 6 minutes; on
+// mains at 03:00, the second time.
+std::string EverySecondOfTheRepeatedHour() {
+    std::string log;
+    const int64_t two = DaysFromCivil(2026, 10, 25) * 86400 + 2 * 3600;  // as the clock shows it
+    for (int64_t t = 0; t < 7200; t++) {
+        log += Status(StampOf(two + t % 3600).c_str(), kBattery,
+                      (std::to_string(100 - t / 360) + "%").c_str());
+    }
+    return log + Status("10/25/26 03:00:00", kAc, "80%");
+}
+
 // Half an hour on battery, a point every 5 minutes, of each source (journal
 // "host ident[pid]") in turn, a second apart, -o short-iso; a boot line
 // between every two lines.
@@ -402,6 +415,35 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
              Status("10/25/26 02:59:00", kBattery, "58%") +
              Status("10/25/26 02:01:00", kBattery, "57%") + Status("10/25/26 02:31:00", kAc, "57%"),
          "2026-10-25T02:50:00,2026-10-25T02:31:00,2460,60,57,4.39,82000,,ac,0,\n",
+         {},
+         kCentralEurope},
+        // Unplugged in the repeated hour after a quiet night on mains: an
+        // hour and a half; its hour lies in the night, the longest stretch.
+        {"fall back after a quiet night",
+         Status("10/24/26 22:00:00", kAc, "100%") + Status("10/25/26 02:30:00", kBattery, "100%") +
+             Status("10/25/26 03:30:00", kBattery, "94%") + Status("10/25/26 04:00:00", kAc, "94%"),
+         "2026-10-25T02:30:00,2026-10-25T04:00:00,5400,100,94,4.00,90000,,ac,0,\n",
+         {},
+         kCentralEurope},
+        // ... and plugged in then, before a quiet morning: 40 minutes.
+        {"fall back before a quiet morning",
+         Status("10/25/26 01:30:00", kBattery, "60%") + Status("10/25/26 01:55:00", kBattery, "58%") +
+             Status("10/25/26 02:10:00", kAc, "58%") + Status("10/25/26 08:00:00", kAc, "100%"),
+         "2026-10-25T01:30:00,2026-10-25T02:10:00,2400,60,58,3.00,120000,,ac,0,\n",
+         {},
+         kCentralEurope},
+        // A point a minute, asleep from 02:10 in the first pass to 02:50 in
+        // the second: the quiet stretch holds the hour, all of it sleep.
+        {"fall back, asleep across the change",
+         Steps(-37 * 86400 + 100 * 60, 90, 60, 60) + Steps(-37 * 86400 + 170 * 60, 60, 50, 60) +
+             Status("10/25/26 03:00:00", kAc, "50%"),
+         "2026-10-25T01:40:00,2026-10-25T03:00:00,8400,90,50,60.00,6000,,ac,6000,\n",
+         {},
+         kCentralEurope},
+        // A report every second through both passes of the hour: more than
+        // are held at once, and two hours all the same.
+        {"fall back, every second", EverySecondOfTheRepeatedHour(),
+         "2026-10-25T02:00:00,2026-10-25T03:00:00,7200,100,81,9.50,37895,,ac,0,\n",
          {},
          kCentralEurope},
         {"two-digit years as strptime reads them",

@@ -6,6 +6,7 @@
 
 #include "report/read/health_line.h"
 #include "report/read/monitor_processes.h"
+#include "report/read/repeated_hour.h"
 
 namespace {
 
@@ -19,11 +20,12 @@ const int64_t kOutOfOrder = 600;
 
 }  // namespace
 
-// A machine as the parser follows it: its processes, its clock, and the
-// --since and --until in front of its log.
+// A machine as the parser follows it: its processes, the hour a change of
+// daylight saving time repeats, its clock, and the --since and --until in
+// front of its log.
 struct LogParser::Machine : ReportSink {
     Machine(LogParser* parser, std::string host, MachineSink* log)
-        : parser(parser), host(std::move(host)), log(log), processes(this) {}
+        : parser(parser), host(std::move(host)), log(log), repeated(this), processes(&repeated) {}
 
     void OnReport(const Report& report) override {
         Report timed = report;
@@ -57,7 +59,8 @@ struct LogParser::Machine : ReportSink {
     LogParser* parser;
     std::string host;
     MachineSink* log;
-    MonitorProcesses processes;
+    RepeatedHour repeated;
+    MonitorProcesses processes;  // hands its reports to `repeated`, which hands them here
     bool runOpen = false;
     bool hasClock = false;
     int64_t lastInstant = 0;  // of the last report handed on
@@ -107,7 +110,8 @@ LogTime LogParser::ReadTime(const JournalPrefix& prefix, const CivilTime& stamp,
     } else if (prefix.hasUnixTime) {
         time.instant = prefix.instant;
     } else {
-        time.instant = zone_.ToUtc(SecondsOf(stamp), machine->seen ? machine->lastSeen : INT64_MIN);
+        time.instant = zone_.ToUtc(SecondsOf(stamp), machine->seen ? machine->lastSeen : INT64_MIN,
+                                   &time.earlier, &time.later);
     }
     return time;
 }
@@ -184,5 +188,6 @@ void LogParser::Health(const JournalPrefix& prefix, std::string_view message) {
 void LogParser::Finish() {
     for (const std::unique_ptr<Machine>& machine : machines_) {
         machine->processes.Finish();
+        machine->repeated.Finish();
     }
 }
