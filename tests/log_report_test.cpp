@@ -921,27 +921,47 @@ TEST(LogReport, Formatting) {
 }
 
 // The terminal summary of one session: the span, the totals, the session's
-// row and the trend, with durations in hours and minutes.
+// row and the trend, with durations in hours and minutes; and a session of
+// 27 years (a clock set right after a boot) widening its columns for the
+// whole table, every row's cells still under their headings.
 TEST(LogReport, TextSummary) {
-    MachineLogs logs(nullptr);
-    LogParser parser(DateRange(), {}, &logs);
-    LineSplitter splitter(&parser);
-    splitter.Feed(kOneRun.data(), kOneRun.size());
-    parser.Finish();
-    ASSERT_EQ(logs.Machines().size(), 1u);
-    FILE* out = tmpfile();
-    ASSERT_TRUE(out);
-    WriteTextSummary(out, *logs.Machines()[0]);
-    std::string text = Contents(out);
-    fclose(out);
-    for (const char* line :
+    struct Case {
+        std::string log;
+        std::vector<const char*> parts;
+    };
+    const Case cases[] = {
+        {kOneRun,
          {"From 2026-12-01 08:00 to 2026-12-01 11:30 (3h 30m): 5 reports, 1 run\n",
           "On battery 2h 30m in 1 session, on mains 1h 00m\n",
           "Start            End          Length  Asleep From   To   %/h     Full Estimates  Ended\n"
           "2026-12-01 09:00 11:30        2h 30m       - 100%  80%   8.0  12h 30m         -  ac\n",
           "Median over 1 session that drained 2 points or more: 8.0 %/h, full 12h 30m.\n"
-          "By day:\nDay        Sessions   %/h     Full\n2026-12-01        1   8.0  12h 30m\n"}) {
-        EXPECT_NE(text.find(line), std::string::npos) << "no\n" << line << "in\n" << text;
+          "By day:\nDay        Sessions   %/h     Full\n2026-12-01        1   8.0  12h 30m\n"}},
+        {Status("12/10/26 09:00:00", kBattery, "90%") + Status("12/10/26 18:05:00", kBattery, "85%") +
+             Status("12/10/26 18:05:00", kAc, "85%") + Status("01/01/00 00:00:10", kBattery, "90%") +
+             Status("12/11/26 10:00:00", kBattery, "89%") + Status("12/11/26 10:06:00", kAc, "89%"),
+         {"Start            End                   Length      Asleep From   To   %/h     Full "
+          "Estimates  Ended\n"
+          "2026-12-10 09:00 18:05                 9h 05m           -  90%  85%   0.6 181h 40m "
+          "        -  ac\n"
+          "2000-01-01 00:00 2026-12-11 10:06 236194h 06m 236194h 00m  90%  89%   0.0        - "
+          "        -  ac\n"}},
+    };
+    for (const Case& c : cases) {
+        MachineLogs logs(nullptr);
+        LogParser parser(DateRange(), {}, &logs);
+        LineSplitter splitter(&parser);
+        splitter.Feed(c.log.data(), c.log.size());
+        parser.Finish();
+        ASSERT_EQ(logs.Machines().size(), 1u);
+        FILE* out = tmpfile();
+        ASSERT_TRUE(out);
+        WriteTextSummary(out, *logs.Machines()[0]);
+        std::string text = Contents(out);
+        fclose(out);
+        for (const char* part : c.parts) {
+            EXPECT_NE(text.find(part), std::string::npos) << "no\n" << part << "in\n" << text;
+        }
     }
 }
 
