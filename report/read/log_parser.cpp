@@ -1,7 +1,5 @@
 #include "report/read/log_parser.h"
 
-#include <string.h>
-
 #include <algorithm>
 
 #include "report/read/health_line.h"
@@ -25,9 +23,17 @@ const int64_t kOutOfOrder = 600;
 // front of its log.
 struct LogParser::Machine : ReportSink {
     Machine(LogParser* parser, std::string host, MachineSink* log)
-        : parser(parser), host(std::move(host)), log(log), repeated(this), processes(&repeated) {}
+        : parser(parser), host(std::move(host)), log(log), settled(this), repeated(&settled),
+          processes(this) {}
 
+    // The processes' reports: those of the repeated hour wait in `repeated`,
+    // with all that follows them, until their times are settled.
     void OnReport(const Report& report) override {
+        repeated.Passes(report) ? Take(report) : repeated.OnReport(report);
+    }
+    void OnRunEnd() override { repeated.Holding() ? repeated.OnRunEnd() : EndRun(); }
+
+    void Take(const Report& report) {
         Report timed = report;
         if (hasClock && report.time.instant > lastInstant) {
             elapsed = std::min(kMaxElapsed, elapsed + std::min(kMaxStep, report.time.instant - lastInstant));
@@ -42,25 +48,33 @@ struct LogParser::Machine : ReportSink {
             parser->firstDaySeen_ = std::min(parser->firstDaySeen_, day);
             parser->lastDaySeen_ = std::max(parser->lastDaySeen_, day);
             if (day < range.firstDay || day > range.lastDay) {
-                OnRunEnd();  // outside the dates asked for: what came before ends there
+                EndRun();  // outside the dates asked for: what came before ends there
                 return;
             }
         }
         runOpen = true;
         log->OnReport(timed);
     }
-    void OnRunEnd() override {
+    void EndRun() {
         if (runOpen) {
             runOpen = false;
             log->OnRunEnd();
         }
     }
 
+    struct Settled : ReportSink {  // what `repeated` has settled
+        explicit Settled(Machine* machine) : machine(machine) {}
+        void OnReport(const Report& report) override { machine->Take(report); }
+        void OnRunEnd() override { machine->EndRun(); }
+        Machine* machine;
+    };
+
     LogParser* parser;
     std::string host;
     MachineSink* log;
+    Settled settled;
     RepeatedHour repeated;
-    MonitorProcesses processes;  // hands its reports to `repeated`, which hands them here
+    MonitorProcesses processes;
     bool runOpen = false;
     bool hasClock = false;
     int64_t lastInstant = 0;  // of the last report handed on

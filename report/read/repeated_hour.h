@@ -25,6 +25,18 @@ public:
     static const size_t kMaxHeld = 2048;
 
     explicit RepeatedHour(ReportSink* next) : next_(next) {}
+    // Whether a report goes straight on, past this (true: it reads once and
+    // none are held before it; noted here, and it costs no call), or must
+    // come through OnReport.
+    bool Passes(const Report& report) {
+        if (!held_.empty() || report.time.later != report.time.earlier) {
+            return false;
+        }
+        passed_ = true;
+        lastPassed_ = report.time.instant;
+        return true;
+    }
+    bool Holding() const { return !held_.empty(); }
     void OnReport(const Report& report) override;
     void OnRunEnd() override;
     // The end of the input: what is held goes on.
