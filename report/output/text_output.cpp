@@ -6,10 +6,31 @@
 
 namespace {
 
-// A table in columns of the widths given (negative: left-aligned), a gap of
+// The widths given (negative: left-aligned), each widened to the widest
+// cell of its column, so that a figure too long for its column (a session
+// of 27 years, after a clock set right) moves its whole column, not the
+// rest of its row.
+std::vector<int> FitWidths(const Table& table, std::vector<int> widths) {
+    auto fit = [&](const std::vector<std::string>& cells) {
+        for (size_t i = 0; i < cells.size() && i < widths.size(); i++) {
+            int size = static_cast<int>(cells[i].size());
+            if (size > (widths[i] < 0 ? -widths[i] : widths[i])) {
+                widths[i] = widths[i] < 0 ? -size : size;
+            }
+        }
+    };
+    fit(table.header);
+    for (const std::vector<std::string>& cells : table.rows) {
+        fit(cells);
+    }
+    return widths;
+}
+
+// A table in columns of at least the widths given (see FitWidths), a gap of
 // `gaps[i]` spaces before column i; a cell with no value shows "-".
-void WriteTable(FILE* out, const Table& table, const std::vector<int>& widths,
+void WriteTable(FILE* out, const Table& table, const std::vector<int>& given,
                 const std::vector<int>& gaps) {
+    const std::vector<int> widths = FitWidths(table, given);
     auto row = [&](const std::vector<std::string>& cells) {
         std::string line;
         for (size_t i = 0; i < cells.size(); i++) {
@@ -98,7 +119,8 @@ void WriteTextSummary(FILE* out, const MachineLog& machine) {
 void WriteFleetText(FILE* out, const std::vector<const MachineLog*>& machines) {
     FleetTable fleet = MakeFleetTable(machines);
     fprintf(out, "%s\n\n", fleet.caption.c_str());
-    const std::vector<int> widths = {-16, -10, -10, 8, -15, 5, 8, 5, 8, 7, 9, 6};
+    const std::vector<int> widths =
+        FitWidths(fleet.table, {-16, -10, -10, 8, -15, 5, 8, 5, 8, 7, 9, 6});
     const std::vector<int> gaps = {0, 1, 1, 1, 2, 2, 1, 2, 1, 2, 2, 2};
     // Over the two pairs of %/h and Full columns.
     int at = 0;

@@ -14,20 +14,20 @@ std::string_view SplitIdentifier(std::string_view rest, JournalPrefix* prefix) {
         return {};
     }
     std::string_view who = rest.substr(0, static_cast<size_t>(colon - rest.data()));
-    // Its last word is the identifier, the word before it the host: most
-    // often "host ident[pid]", read forwards.
-    const char* space = static_cast<const char*>(memchr(who.data(), ' ', who.size()));
+    // Its last word is the identifier; the host is all before it, spaces
+    // and all ("My Laptop tolvane[812]"), so split at the last space (found
+    // by memchr, which is quicker than a loop back over every byte).
+    const char* end = who.data() + who.size();
+    const char* space = nullptr;
+    for (const char* at = who.data();
+         (at = static_cast<const char*>(memchr(at, ' ', static_cast<size_t>(end - at))));
+         at++) {
+        space = at;
+    }
     std::string_view ident = who;
     if (space) {
-        size_t at = static_cast<size_t>(space - who.data());
-        if (who.find(' ', at + 1) != std::string_view::npos) {
-            at = who.rfind(' ');
-            size_t before = who.rfind(' ', at - 1);
-            prefix->host = who.substr(before + 1, at - before - 1);
-        } else {
-            prefix->host = who.substr(0, at);
-        }
-        ident = who.substr(at + 1);
+        prefix->host = who.substr(0, static_cast<size_t>(space - who.data()));
+        ident = who.substr(prefix->host.size() + 1);
     }
     size_t bracket = ident.find('[');
     if (bracket != std::string_view::npos && ident.back() == ']') {

@@ -1,11 +1,10 @@
 #include "report/read/log_parser.h"
 
-#include <string.h>
-
 #include <algorithm>
 
 #include "report/read/health_line.h"
 #include "report/read/monitor_processes.h"
+#include "report/read/repeated_hour.h"
 
 namespace {
 
@@ -19,13 +18,22 @@ const int64_t kOutOfOrder = 600;
 
 }  // namespace
 
-// A machine as the parser follows it: its processes, its clock, and the
-// --since and --until in front of its log.
+// A machine as the parser follows it: its processes, the hour a change of
+// daylight saving time repeats, its clock, and the --since and --until in
+// front of its log.
 struct LogParser::Machine : ReportSink {
     Machine(LogParser* parser, std::string host, MachineSink* log)
-        : parser(parser), host(std::move(host)), log(log), processes(this) {}
+        : parser(parser), host(std::move(host)), log(log), settled(this), repeated(&settled),
+          processes(this) {}
 
+    // The processes' reports: those of the repeated hour wait in `repeated`,
+    // with all that follows them, until their times are settled.
     void OnReport(const Report& report) override {
+        repeated.Passes(report) ? Take(report) : repeated.OnReport(report);
+    }
+    void OnRunEnd() override { repeated.Holding() ? repeated.OnRunEnd() : EndRun(); }
+
+    void Take(const Report& report) {
         Report timed = report;
         if (hasClock && report.time.instant > lastInstant) {
             elapsed = std::min(kMaxElapsed, elapsed + std::min(kMaxStep, report.time.instant - lastInstant));
@@ -40,23 +48,32 @@ struct LogParser::Machine : ReportSink {
             parser->firstDaySeen_ = std::min(parser->firstDaySeen_, day);
             parser->lastDaySeen_ = std::max(parser->lastDaySeen_, day);
             if (day < range.firstDay || day > range.lastDay) {
-                OnRunEnd();  // outside the dates asked for: what came before ends there
+                EndRun();  // outside the dates asked for: what came before ends there
                 return;
             }
         }
         runOpen = true;
         log->OnReport(timed);
     }
-    void OnRunEnd() override {
+    void EndRun() {
         if (runOpen) {
             runOpen = false;
             log->OnRunEnd();
         }
     }
 
+    struct Settled : ReportSink {  // what `repeated` has settled
+        explicit Settled(Machine* machine) : machine(machine) {}
+        void OnReport(const Report& report) override { machine->Take(report); }
+        void OnRunEnd() override { machine->EndRun(); }
+        Machine* machine;
+    };
+
     LogParser* parser;
     std::string host;
     MachineSink* log;
+    Settled settled;
+    RepeatedHour repeated;
     MonitorProcesses processes;
     bool runOpen = false;
     bool hasClock = false;
@@ -107,7 +124,8 @@ LogTime LogParser::ReadTime(const JournalPrefix& prefix, const CivilTime& stamp,
     } else if (prefix.hasUnixTime) {
         time.instant = prefix.instant;
     } else {
-        time.instant = zone_.ToUtc(SecondsOf(stamp), machine->seen ? machine->lastSeen : INT64_MIN);
+        time.instant = zone_.ToUtc(SecondsOf(stamp), machine->seen ? machine->lastSeen : INT64_MIN,
+                                   &time.earlier, &time.later);
     }
     return time;
 }
@@ -185,5 +203,6 @@ void LogParser::Health(const JournalPrefix& prefix, std::string_view message) {
 void LogParser::Finish() {
     for (const std::unique_ptr<Machine>& machine : machines_) {
         machine->processes.Finish();
+        machine->repeated.Finish();
     }
 }

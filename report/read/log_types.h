@@ -21,6 +21,9 @@ struct LogTime {
     // Seconds since 1970, UTC: from the journal's offset or seconds, else
     // the stamp read by the zone rules of the reader's zone.
     int64_t instant = 0;
+    // A stamp the zone shows twice (the hour an autumn change repeats): its
+    // two readings, earlier first, `instant` one of them; both 0 otherwise.
+    int64_t earlier = 0, later = 0;
     // Seconds since the machine's first report, in the order of the log: a
     // time earlier than the one before (a clock set back) adds nothing, so
     // no stretch of the log ever lasts less than nothing.

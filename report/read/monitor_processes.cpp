@@ -46,6 +46,7 @@ void MonitorProcesses::Status(std::string_view pid, const Report& report) {
     process = Find(pid, true);  // Complete may have switched and moved it
     process->pending = report;
     process->hasPending = true;
+    process->reported = true;
     process->lastAt = now_;
     // The times of another process's report come right after its status
     // line: one a few seconds old is complete.
@@ -80,15 +81,19 @@ void MonitorProcesses::Boundary(std::string_view pid, bool ended) {
         sink_->OnRunEnd();
         return;
     }
-    Process* process = Find(pid, !ended);
-    if (!process) {
-        return;
+    Process* process = Find(pid, false);
+    if (process && (ended || process->reported)) {
+        End(pid);
     }
-    Complete(process);
     if (!ended) {
-        return;
+        Find(pid, true);
     }
-    size_t index = static_cast<size_t>(Find(pid, false) - processes_.data());
+}
+
+// The process has ended: its last report is handed on and it is forgotten.
+void MonitorProcesses::End(std::string_view pid) {
+    Complete(Find(pid, false));
+    size_t index = static_cast<size_t>(Find(pid, false) - processes_.data());  // Complete may move it
     bool followed = processes_[index].role == Role::Followed;
     Remove(index);
     if (followed) {

@@ -30,7 +30,9 @@ public:
     // report, complete but for the times on the lines that follow.
     void Status(std::string_view pid, const Report& report);
     void Times(std::string_view pid, LineKind kind, int64_t seconds);
-    // The banner of a start, or a message the monitor ended with.
+    // The banner of a start, or a message the monitor ended with. A banner
+    // of a process that has reported already is a new start under the same
+    // id (a user unit after a reboot often gets it): the run before ends.
     void Boundary(std::string_view pid, bool ended);
     // The end of the input.
     void Finish();
@@ -46,6 +48,7 @@ private:
         int64_t lastAt = 0;
         std::vector<Report> held;
         bool unconfirmed = false;  // a change of its own not yet reported by the one followed
+        bool reported = false;     // a status line since its banner
         Report change;
     };
 
@@ -56,6 +59,7 @@ private:
     void Resolve();
     void Switch(size_t index);
     void Remove(size_t index);
+    void End(std::string_view pid);
     bool Followed() const { return !processes_.empty() && processes_[0].role == Role::Followed; }
 
     ReportSink* sink_;

@@ -32,7 +32,8 @@ int64_t ZoneClock::OffsetAt(int64_t utc) {
     return SecondsOf(civil) - utc;
 }
 
-int64_t ZoneClock::ToUtc(int64_t local, int64_t notBefore) {
+int64_t ZoneClock::ToUtc(int64_t local, int64_t notBefore, int64_t* earlierOut,
+                         int64_t* laterOut) {
     int64_t day = (local >= 0 ? local : local - 86399) / 86400;
     if (day != day_) {
         // No zone changes its offset twice within three days: the same
@@ -54,6 +55,10 @@ int64_t ZoneClock::ToUtc(int64_t local, int64_t notBefore) {
     bool earlierValid = local - OffsetAt(earlier) == earlier;
     bool laterValid = local - OffsetAt(later) == later;
     if (earlierValid && laterValid) {
+        if (earlierOut && laterOut) {
+            *earlierOut = earlier;
+            *laterOut = later;
+        }
         return earlier >= notBefore ? earlier : later;
     }
     if (earlierValid || laterValid) {
