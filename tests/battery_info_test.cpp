@@ -172,6 +172,20 @@ TEST(BatteryInfo, LogLinesReadBack) {
     BatteryInfo read;
     ASSERT_TRUE(ParseBatteryHealthMessage(good, &stamp, &read));
     EXPECT_EQ(read.cycleCount.value_or(0), 3);
+    // The stamp's year read as the reports' is: from 69 on 19YY, else 20YY.
+    const std::pair<const char*, const char*> stamps[] = {
+        {"01/01/70 00:00:12", "1970-01-01T00:00:12"},  // at boot, before the clock was set
+        {"01/01/69 00:00:00", "1969-01-01T00:00:00"},
+        {"12/31/68 23:59:59", "2068-12-31T23:59:59"},
+    };
+    for (const auto& [text, iso] : stamps) {
+        ASSERT_TRUE(ParseBatteryHealthMessage(text + good.substr(17), &stamp, &read)) << text;
+        EXPECT_EQ(FormatIsoTime(stamp), iso);
+    }
+    // A design of 0.00 is unknown, as --batteries takes a design of 0.
+    ASSERT_TRUE(ParseBatteryHealthMessage(good.substr(0, 47) + "0.00,49.41,,", &stamp, &read));
+    EXPECT_FALSE(read.designWh.has_value());
+    EXPECT_EQ(BatteryCsvRecord(read), "BAT0,,5B10,,,49.41,,");
     const std::string bad[] = {
         "",
         "12/09/26 08:05:07  Battery health: ",

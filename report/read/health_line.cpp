@@ -4,6 +4,7 @@
 
 #include "monitor/status_report.h"
 #include "report/read/csv_record.h"
+#include "report/read/log_line.h"
 
 const char* const kBatteryCsvHeader =
     "name,manufacturer,model,technology,design_wh,full_wh,health_percent,cycle_count";
@@ -49,22 +50,6 @@ bool ParseNumber(const std::string& text, int decimals, std::optional<double>* v
     }
     *value = number / scale;
     return true;
-}
-
-bool ParseStamp(std::string_view text, CivilTime* time) {
-    int month, day, year;
-    if (text.size() != kStampLength || text[2] != '/' || text[5] != '/' || text[8] != ' ' ||
-        text[11] != ':' || text[14] != ':' || !ReadDigits(text, 0, 2, &month) ||
-        !ReadDigits(text, 3, 2, &day) || !ReadDigits(text, 6, 2, &year) ||
-        !ReadDigits(text, 9, 2, &time->hour) || !ReadDigits(text, 12, 2, &time->minute) ||
-        !ReadDigits(text, 15, 2, &time->second)) {
-        return false;
-    }
-    time->year = 2000 + year;
-    time->month = month;
-    time->day = day;
-    return IsValidDate(time->year, month, day) && time->hour < 24 && time->minute < 60 &&
-           time->second <= 60;
 }
 
 }  // namespace
@@ -114,6 +99,9 @@ bool ParseBatteryHealthMessage(std::string_view message, CivilTime* stamp, Batte
         !ParseNumber(fields[6], 1, &read.healthPercent) || !ParseNumber(fields[7], 0, &cycles) ||
         (cycles && *cycles == 0)) {
         return false;
+    }
+    if (read.designWh && *read.designWh == 0) {
+        read.designWh = std::nullopt;  // unknown, as --batteries reads a design of 0
     }
     if (cycles) {
         read.cycleCount = static_cast<int64_t>(*cycles);
