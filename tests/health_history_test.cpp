@@ -2,10 +2,16 @@
 // replaced as a series of its own, the summary's figures, bounded memory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "report/figures/health_history.h"
+#include "report/figures/health_readings.h"
+#include "report/figures/machine_log.h"
 #include "report/output/health_output.h"
+#include "report/read/line_splitter.h"
+#include "report/read/log_parser.h"
 
 // In battery_info_test.cpp, whose executable this file is part of.
 BatteryInfo Info(const char* name, const char* model, std::optional<double> design,
@@ -18,6 +24,95 @@ const int64_t kDay = 86400;
 
 void AddAt(HealthHistory* history, int64_t day, const BatteryInfo& info) {
     history->Add(day * kDay, CivilFromSeconds(day * kDay + 3600), info);
+}
+
+// Each of `parts` found in `text` (or, with `in` false, none).
+void ExpectParts(const std::string& text, const std::vector<std::string>& parts,
+                 const char* what, bool in = true) {
+    for (const std::string& part : parts) {
+        EXPECT_EQ(text.find(part) != std::string::npos, in) << what << ": " << part << "\nin\n"
+                                                             << text;
+    }
+}
+
+// Reports ('r') and readings ('h') at their seconds, in the order read,
+// against the readings kept and those set aside before and after.
+TEST(BatteryHealth, ReadingsTheReportsVouchFor) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<char, int64_t>> events;
+        int64_t kept, before, after;
+    };
+    const int64_t y2026 = DaysFromCivil(2026, 12, 1) * kDay;
+    const Case cases[] = {
+        {"no report: every reading kept, however dated",
+         {{'h', -3000000000}, {'h', 0}, {'h', 3000000000}}, 3, 0, 0},
+        {"a day either side of the reports kept, a second more set aside",
+         {{'r', 0}, {'r', 10 * kDay}, {'h', -kDay}, {'h', -kDay - 1}, {'h', 11 * kDay},
+          {'h', 11 * kDay + 1}},
+         2, 1, 1},
+        {"readings before the first report wait for the reports",
+         {{'h', 5 * kDay}, {'h', -30 * kDay}, {'r', 0}, {'r', 10 * kDay}}, 1, 1, 0},
+        {"stamped 01/01/70 at boot, before the clock was set, in a log of 2026",
+         {{'h', 12}, {'h', y2026 - 5}, {'r', y2026}, {'r', y2026 + 3600}}, 1, 1, 0},
+    };
+    for (const Case& c : cases) {
+        HealthHistory history;
+        HealthReadings readings(&history);
+        for (const auto& [kind, at] : c.events) {
+            if (kind == 'r') {
+                readings.OnReport(at);
+            } else {
+                readings.Add(at, CivilFromSeconds(at), Info("BAT0", "A", 50, 40, 80));
+            }
+        }
+        readings.Finish();
+        int64_t kept = 0;
+        for (const HealthSeries* series : history.Series()) {
+            kept += series->readings;
+        }
+        EXPECT_EQ(kept, c.kept) << c.what;
+        EXPECT_EQ(history.SetAsideBefore(), c.before) << c.what;
+        EXPECT_EQ(history.SetAsideAfter(), c.after) << c.what;
+    }
+}
+
+// Logs as tee keeps them, against their batteries' health in the summary
+// (both) and on the page (`shown`).
+TEST(BatteryHealth, LogsGiveTheirHealth) {
+    const std::string boot = "01/01/70 00:00:12  Battery health: BAT0,,5B10,,57.00,49.41,86.7,312\n";
+    const std::string noon = "12/01/26 12:00:00  Battery health: BAT0,,5B10,,57.00,49.99,87.7,320\n";
+    const std::string reports = "12/01/26 08:00:01  Power source: Battery  Status: High, 90%\n"
+                                "12/01/26 09:00:01  Power source: AC       Status: High, 80%\n";
+    const struct {
+        const char* what;
+        std::string log;
+        std::vector<std::string> shown, text;
+    } cases[] = {
+        {"a reading stamped at boot before the clock was set: set aside", boot + reports + noon,
+         {"1 reading set aside, dated more than a day before the first report (a clock not set "
+          "right?)."},
+         {"    87.7 % on 2026-12-01 (1 reading, 320 cycles)\n"}},
+        {"readings without reports: every one kept", boot + noon, {},
+         {"    86.7 % on 1970-01-01, 87.7 % on 2026-12-01 (2 readings, 320 cycles)"}},
+        {"a reading two days after the last report: set aside", reports + "12/03/26" + noon.substr(8),
+         {"1 reading set aside, dated more than a day after the last report"},
+         {"Battery health:\n  1 reading set aside"}},
+    };
+    for (const auto& c : cases) {
+        MachineLogs logs(nullptr);
+        LogParser parser(DateRange(), {}, &logs);
+        LineSplitter splitter(&parser);
+        splitter.Feed(c.log.data(), c.log.size());
+        parser.Finish();
+        ASSERT_EQ(logs.Machines().size(), 1u) << c.what;
+        const HealthHistory& health = logs.Machines()[0]->Health();
+        std::string text = HealthSummaryText(health, std::nullopt);
+        ExpectParts(text, c.shown, c.what);
+        ExpectParts(HealthHtmlSection(health, std::nullopt), c.shown, c.what);
+        ExpectParts(text, c.text, c.what);
+        ExpectParts(text, {"2070"}, c.what, false);
+    }
 }
 
 TEST(BatteryHealth, HistoryPerBattery) {
@@ -86,6 +181,24 @@ TEST(BatteryHealth, HistoryStaysBoundedWhateverTheLog) {
     EXPECT_EQ(history.Series().size(), HealthHistory::kMaxSeries);
     EXPECT_EQ(history.Series().back()->name, "X99");
     EXPECT_LT(HealthHtmlSection(history, 10.0).size(), 200000u);
+
+    // Readings after the reports, and readings without any: a bounded
+    // number held at a time, every one set aside or kept.
+    HealthHistory later, alone;
+    HealthReadings afterReports(&later), withoutReports(&alone);
+    afterReports.OnReport(0);
+    size_t mostHeld = 0;
+    for (int64_t i = 0; i < 5000; i++) {
+        afterReports.Add(1000 * kDay + i, CivilFromSeconds(0), Info("BAT0", "A", 50, 40, 80));
+        withoutReports.Add(i * 600, CivilFromSeconds(0), Info("BAT0", "A", 50, 40, 80));
+        mostHeld = std::max({mostHeld, afterReports.Held(), withoutReports.Held()});
+    }
+    afterReports.Finish();
+    withoutReports.Finish();
+    EXPECT_LE(mostHeld, HealthReadings::kMaxHeld);
+    EXPECT_EQ(later.SetAsideAfter(), 5000);
+    ASSERT_EQ(alone.Series().size(), 1u);
+    EXPECT_EQ(alone.Series()[0]->readings, 5000);
 }
 
 }  // namespace

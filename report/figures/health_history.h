@@ -39,6 +39,11 @@ public:
     // nothing about wear and are left out.
     void Add(int64_t instant, const CivilTime& shown, const BatteryInfo& info);
     bool Empty() const { return series_.empty(); }
+    // A reading dated more than a day before the machine's first report,
+    // or after its last (see HealthReadings): counted, never kept.
+    void SetAside(bool beforeReports) { (beforeReports ? setAsideBefore_ : setAsideAfter_)++; }
+    int64_t SetAsideBefore() const { return setAsideBefore_; }
+    int64_t SetAsideAfter() const { return setAsideAfter_; }
     // In the order of their first readings.
     std::vector<const HealthSeries*> Series() const;
     // The batteries of the latest reading: those whose latest reading is
@@ -51,6 +56,7 @@ public:
 
 private:
     std::vector<HealthSeries> series_;
+    int64_t setAsideBefore_ = 0, setAsideAfter_ = 0;
 };
 
 // The health of the batteries of the latest reading together: their full

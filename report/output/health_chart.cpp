@@ -97,8 +97,11 @@ std::string Chart(const std::vector<const HealthSeries*>& all) {
 
 std::string HealthHtmlSection(const HealthHistory& history,
                               std::optional<double> drainPercentPerHour) {
+    std::string setAside = SetAsideText(history);
     if (history.Empty()) {
-        return "";
+        return setAside.empty() ? ""
+                                : "<section><h2>Battery capacity</h2>\n<p>" +
+                                      EscapeHtml(setAside) + "</p>\n</section>\n";
     }
     std::vector<const HealthSeries*> all = history.Series();
     std::string key;
@@ -121,6 +124,9 @@ std::string HealthHtmlSection(const HealthHistory& history,
     std::string estimate = HealthEstimateText(history, drainPercentPerHour);
     if (!estimate.empty()) {
         section += "<p>" + EscapeHtml(estimate) + "</p>\n";
+    }
+    if (!setAside.empty()) {
+        section += "<p>" + EscapeHtml(setAside) + "</p>\n";
     }
     return section + "</section>\n";
 }

@@ -27,6 +27,23 @@ std::string LatestHealthText(const HealthHistory& history) {
     return health ? FormatFixed(*health, 1) + "%" : "";
 }
 
+std::string SetAsideText(const HealthHistory& history) {
+    int64_t before = history.SetAsideBefore(), after = history.SetAsideAfter();
+    if (before + after == 0) {
+        return "";
+    }
+    std::string text = FormatCount(before + after, "reading") + " set aside, dated ";
+    if (before > 0) {
+        text += (after > 0 ? std::to_string(before) + " " : "") +
+                "more than a day before the first report";
+    }
+    if (after > 0) {
+        text += (before > 0 ? " and " + std::to_string(after) + " " : "") +
+                "more than a day after the last report";
+    }
+    return text + " (a clock not set right?).";
+}
+
 std::string HealthEstimateText(const HealthHistory& history,
                                std::optional<double> drainPercentPerHour) {
     if (!drainPercentPerHour || !(*drainPercentPerHour > 0) || !isfinite(*drainPercentPerHour)) {
@@ -45,7 +62,8 @@ std::string HealthEstimateText(const HealthHistory& history,
 
 std::string HealthSummaryText(const HealthHistory& history,
                               std::optional<double> drainPercentPerHour) {
-    if (history.Empty()) {
+    std::string setAside = SetAsideText(history);
+    if (history.Empty() && setAside.empty()) {
         return "";
     }
     std::string text = "Battery health:\n";
@@ -79,10 +97,11 @@ std::string HealthSummaryText(const HealthHistory& history,
         }
         text += "\n";
     }
-    std::string estimate = HealthEstimateText(history, drainPercentPerHour);
+    std::string estimate = history.Empty() ? "" : HealthEstimateText(history, drainPercentPerHour);
     size_t part = estimate.find("; ");
     if (part != std::string::npos) {
         estimate.replace(part, 2, ";\n  ");
     }
-    return text + (estimate.empty() ? "" : "  " + estimate + "\n");
+    return text + (setAside.empty() ? "" : "  " + setAside + "\n") +
+           (estimate.empty() ? "" : "  " + estimate + "\n");
 }

@@ -184,5 +184,6 @@ void LogParser::Health(const JournalPrefix& prefix, std::string_view message) {
 void LogParser::Finish() {
     for (const std::unique_ptr<Machine>& machine : machines_) {
         machine->processes.Finish();
+        machine->log->OnLogEnd();
     }
 }
