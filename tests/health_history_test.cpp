@@ -26,12 +26,78 @@ void AddAt(HealthHistory* history, int64_t day, const BatteryInfo& info) {
     history->Add(day * kDay, CivilFromSeconds(day * kDay + 3600), info);
 }
 
+BatteryInfo Counted(BatteryInfo info, int64_t cycles) {
+    info.cycleCount = cycles;
+    return info;
+}
+
 // Each of `parts` found in `text` (or, with `in` false, none).
 void ExpectParts(const std::string& text, const std::vector<std::string>& parts,
                  const char* what, bool in = true) {
     for (const std::string& part : parts) {
         EXPECT_EQ(text.find(part) != std::string::npos, in) << what << ": " << part << "\nin\n"
                                                              << text;
+    }
+}
+
+// Readings of 2026 in the order read (days from January 1st), against the
+// series they make and the figures shown of them.
+TEST(BatteryHealth, ReadingsGiveTheirSeriesAndFigures) {
+    struct Reading {
+        int64_t day;
+        BatteryInfo info;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Reading> readings;
+        size_t series;
+        std::vector<std::string> text, page, neither;  // in the summary (at 10 %/h), the page
+        std::string latest;                            // the fleet's Health cell
+    };
+    const Case cases[] = {
+        {"the first battery, wearing: not a new battery",
+         {{0, Info("BAT0", "A", 50, 50, 100)}, {40, Info("BAT0", "A", 50, 47.5, 95)}}, 1,
+         {"  BAT0 (A, 50.00 Wh design):\n    100.0 % on 2026-01-01, 95.0 % on 2026-02-10 (2 "
+          "readings): -12.5 points per 100 days\n",
+          "at design capacity it would last 10h 32m."},
+         {}, {"a new battery"}, "95.0%"},
+        {"the same model with another design capacity: a new battery",
+         {{0, Info("BAT0", "A", 50, 50, 100)},
+          {50, Info("BAT0", "A", 49.99, 49, 98)},
+          {80, Info("BAT0", "A", 49.99, 48.5, 97)}},
+         2,
+         {"  BAT0 (A, 49.99 Wh design), a new battery from 2026-02-20:\n    98.0 % on 2026-02-20, "
+          "97.0 % on 2026-03-22 (2 readings): -3.3 points per 100 days\n"},
+         {}, {}, "97.0%"},
+        // The old pack's reading of day 48 comes last (another file) and lies
+        // nearer the new pack's readings, but counts the old one's cycles.
+        {"the same model put in again: its cycle count falls, a new pack",
+         {{0, Counted(Info("BAT0", "A", 50, 35, 70), 547)},
+          {40, Counted(Info("BAT0", "A", 50, 34.5, 69), 550)},
+          {45, Counted(Info("BAT0", "A", 50, 34.5, 69), 550)},
+          {50, Counted(Info("BAT0", "A", 50, 49.5, 99), 3)},
+          {100, Counted(Info("BAT0", "A", 50, 49, 98), 20)},
+          {48, Counted(Info("BAT0", "A", 50, 34.25, 68.5), 552)}},
+         2,
+         {"  BAT0 (A, 50.00 Wh design):\n    70.0 % on 2026-01-01, 68.5 % on 2026-02-18 (4 "
+          "readings, 552 cycles): -3.1 points per 100 days\n",
+          "  BAT0 (A, 50.00 Wh design), a new battery from 2026-02-20:\n    99.0 % on "
+          "2026-02-20, 98.0 % on 2026-04-11 (2 readings, 20 cycles): -2.0 points per 100 days\n"},
+         {}, {"+"}, "98.0%"},
+    };
+    const int64_t start = DaysFromCivil(2026, 1, 1);
+    for (const Case& c : cases) {
+        HealthHistory history;
+        for (const Reading& reading : c.readings) {
+            AddAt(&history, start + reading.day, reading.info);
+        }
+        std::string text = HealthSummaryText(history, 10.0);
+        std::string page = HealthHtmlSection(history, 10.0);
+        EXPECT_EQ(history.Series().size(), c.series) << c.what;
+        ExpectParts(text, c.text, c.what);
+        ExpectParts(page, c.page, c.what);
+        ExpectParts(text + page, c.neither, c.what, false);
+        EXPECT_EQ(LatestHealthText(history), c.latest) << c.what;
     }
 }
 

@@ -17,15 +17,25 @@ struct HealthPoint {
     int64_t instant = 0;  // UTC seconds
     CivilTime shown;      // the log's local time
     std::optional<double> fullWh, healthPercent;
+    std::optional<int64_t> cycleCount;
 };
 
-// One battery: the same name, model and design capacity. Another model or
-// design under the same name is a battery replaced, and a series of its own.
+// A reading's cycle count and when it was read.
+struct CycleMark {
+    int64_t instant = 0;
+    int64_t cycles = 0;
+};
+
+// One battery: the same name, model and design capacity, its cycle count
+// never falling. Another model or design under the same name, or a count
+// that falls (the same model put in again), is a battery replaced, and a
+// series of its own.
 struct HealthSeries {
     std::string name, manufacturer, model, technology;
     std::optional<double> designWh;
-    std::optional<int64_t> cycleCount;  // the latest reading's
     HealthPoint first, latest;          // kept whatever the thinning drops
+    // The earliest and the latest readings that gave a cycle count.
+    std::optional<CycleMark> earliestCount, latestCount;
     ThinnedList<HealthPoint> points{kPoints};
     int64_t readings = 0;
 

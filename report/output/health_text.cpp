@@ -85,8 +85,9 @@ std::string HealthSummaryText(const HealthHistory& history,
         if (series.readings > 1) {
             text += ", " + Figure(series, series.latest) + " on " + Day(series.latest);
         }
+        std::optional<int64_t> cycles = series.latest.cycleCount;
         text += " (" + FormatCount(series.readings, "reading") +
-                (series.cycleCount ? ", " + FormatCount(*series.cycleCount, "cycle") : "") + ")";
+                (cycles ? ", " + FormatCount(*cycles, "cycle") : "") + ")";
         std::optional<double> first = HealthOf(series, series.first);
         std::optional<double> latest = HealthOf(series, series.latest);
         int64_t span = series.latest.instant - series.first.instant;
