@@ -54,6 +54,7 @@ TEST(BatteryHealth, ReadingsGiveTheirSeriesAndFigures) {
         std::vector<std::string> text, page, neither;  // in the summary (at 10 %/h), the page
         std::string latest;                            // the fleet's Health cell
     };
+    const BatteryInfo broken = Info("BAT1", "AP18", 65, 969, 1488.3);  // as a line once gave it
     const Case cases[] = {
         {"the first battery, wearing: not a new battery",
          {{0, Info("BAT0", "A", 50, 50, 100)}, {40, Info("BAT0", "A", 50, 47.5, 95)}}, 1,
@@ -84,6 +85,35 @@ TEST(BatteryHealth, ReadingsGiveTheirSeriesAndFigures) {
           "  BAT0 (A, 50.00 Wh design), a new battery from 2026-02-20:\n    99.0 % on "
           "2026-02-20, 98.0 % on 2026-04-11 (2 readings, 20 cycles): -2.0 points per 100 days\n"},
          {}, {"+"}, "98.0%"},
+        {"a broken gauge's 1488.3 %: not plausible, in no figure",
+         {{0, broken}, {40, Counted(broken, 12)}}, 1,
+         {"  BAT1 (AP18, 65.00 Wh design):\n    not plausible (969.00 Wh full against 65.00 Wh "
+          "design) on 2026-01-01, not plausible (969.00 Wh full against 65.00 Wh design) on "
+          "2026-02-10 (2 readings, 12 cycles)\n"},
+         {"BAT1 (AP18): its latest reading not plausible (969.00 Wh full against 65.00 Wh "
+          "design).",
+          ">80 Wh<"},
+         {"at design capacity", "a new battery may", ">1000 Wh<"}, ""},
+        {"a broken gauge beside a good battery: the machine's health is the good one's",
+         {{40, Info("BAT0", "A", 50, 40, 80)}, {40, Info("BAT1", "AP18", 65, 969, std::nullopt)}},
+         2, {"at design capacity it would last 12h 30m."},
+         {"Health at the latest reading: 80.0 %."}, {}, "80.0%"},
+        {"health alone, one not plausible: the percent scale stays near 100",
+         {{0, Info("BAT0", "", std::nullopt, std::nullopt, 80)},
+          {0, Info("BAT2", "", std::nullopt, std::nullopt, 1488.3)}},
+         2, {"    not plausible (1488.3 %) on 2026-01-01 (1 reading)\n"}, {">125%<"}, {">1000%<"},
+         "80.0%"},
+        {"the first reading not plausible: no change per 100 days",
+         {{0, Info("BAT0", "A", 50, 5, std::nullopt)}, {40, Info("BAT0", "A", 50, 45, 90)}}, 1,
+         {"not plausible (5.00 Wh full against 50.00 Wh design) on 2026-01-01, 90.0 % on "
+          "2026-02-10 (2 readings)\n"},
+         {"BAT0 (A): some of its readings not plausible."}, {}, "90.0%"},
+        {"exactly 100 %: no note", {{0, Info("BAT0", "A", 50, 50, 100)}}, 1, {},
+         {"Health at the latest reading: 100.0 %.</p>"}, {}, "100.0%"},
+        {"a health of 150 % from the capacities: plausible",
+         {{0, Info("BAT0", "A", 65, 97.5, std::nullopt)}}, 1, {"150.0 % on 2026-01-01 (1 reading)"},
+         {"Health at the latest reading: 150.0 % (a new battery may read a little over 100 %)."},
+         {}, "150.0%"},
     };
     const int64_t start = DaysFromCivil(2026, 1, 1);
     for (const Case& c : cases) {

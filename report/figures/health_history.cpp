@@ -29,9 +29,7 @@ int64_t Distance(const HealthSeries& series, int64_t instant) {
     return std::max<int64_t>({0, series.first.instant - instant, instant - series.latest.instant});
 }
 
-}  // namespace
-
-std::optional<double> HealthOf(const HealthSeries& series, const HealthPoint& point) {
+std::optional<double> ReadHealth(const HealthSeries& series, const HealthPoint& point) {
     if (point.healthPercent) {
         return point.healthPercent;
     }
@@ -39,6 +37,17 @@ std::optional<double> HealthOf(const HealthSeries& series, const HealthPoint& po
         return *point.fullWh / *series.designWh * 100.0;
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<double> HealthOf(const HealthSeries& series, const HealthPoint& point) {
+    return PlausibleHealth(ReadHealth(series, point));
+}
+
+std::optional<double> ImplausibleHealthOf(const HealthSeries& series, const HealthPoint& point) {
+    std::optional<double> health = ReadHealth(series, point);
+    return PlausibleHealth(health) ? std::nullopt : health;
 }
 
 void HealthHistory::Add(int64_t instant, const CivilTime& shown, const BatteryInfo& info) {
@@ -132,7 +141,7 @@ std::optional<double> CurrentHealth(const HealthHistory& history) {
             healthSum += *health;
             healths++;
         }
-        if (series->latest.fullWh && series->designWh) {
+        if (health && series->latest.fullWh && series->designWh) {
             full += *series->latest.fullWh;
             design += *series->designWh;
         } else {

@@ -71,9 +71,13 @@ private:
 
 // The health of the batteries of the latest reading together: their full
 // capacities over their designs, or the mean of their healths where a
-// battery gives no watt-hours.
+// battery gives no watt-hours or no plausible health.
 std::optional<double> CurrentHealth(const HealthHistory& history);
-// A reading's health: as read, or from its full capacity and the design.
+// A reading's health: as read, or from its full capacity and the design;
+// none where that is not plausible (see PlausibleHealth).
 std::optional<double> HealthOf(const HealthSeries& series, const HealthPoint& point);
+// The health a reading gives that is not plausible; none where it gives a
+// plausible one or none at all.
+std::optional<double> ImplausibleHealthOf(const HealthSeries& series, const HealthPoint& point);
 
 #endif

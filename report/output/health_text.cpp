@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "report/output/battery_output.h"
 #include "report/output/formatting.h"
 
 namespace {
@@ -14,6 +15,9 @@ std::string Figure(const HealthSeries& series, const HealthPoint& point) {
     std::optional<double> health = HealthOf(series, point);
     if (health) {
         return FormatFixed(*health, 1) + " %";
+    }
+    if (std::optional<double> wrong = ImplausibleHealthOf(series, point)) {
+        return NotPlausibleText(point.fullWh, series.designWh, *wrong);
     }
     return point.fullWh ? FormatFixed(*point.fullWh, 2) + " Wh full" : "-";
 }

@@ -57,7 +57,7 @@ bool ParseNumber(const std::string& text, int decimals, std::optional<double>* v
 std::string BatteryCsvRecord(const BatteryInfo& info) {
     return CsvField(info.name) + "," + CsvField(info.manufacturer) + "," + CsvField(info.model) + "," +
            CsvField(info.technology) + "," + Fixed(info.designWh, 2) + "," + Fixed(info.fullWh, 2) +
-           "," + Fixed(info.healthPercent, 1) + "," +
+           "," + Fixed(PlausibleHealth(info.healthPercent), 1) + "," +
            (info.cycleCount ? std::to_string(*info.cycleCount) : "");
 }
 
