@@ -69,11 +69,14 @@ empty=$(run "$work/empty" 2>&1)
 status=$?
 [ "$status" = 0 ] && [ -z "$empty" ] || fail "no battery: exit $status, wrote $(printf %q "$empty")"
 
-# Read back: a reading of 60 days before, a morning on battery, the line.
+# Read back: a reading of 60 days before with the monitor's report then,
+# a morning on battery, the line.
 older=$(date -d "@$((before - 60 * 86400))" '+%m/%d/%y %H:%M:%S')
 morning=$(date -d "@$((before - 3600))" '+%m/%d/%y %H:%M:%S')
 {
     echo "$older  Battery health: BAT0,\"Acme, Inc.\",5B10W13930,Li-poly,57.00,52.00,91.2,250"
+    echo "$older  Power source: AC       Status: High, Charging, 80%"
+    echo "Tolvane"
     echo "$morning  Power source: Battery  Status: High, 90%"
     echo "$line"
 } > "$work/battery.log"

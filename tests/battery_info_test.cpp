@@ -72,7 +72,8 @@ TEST(BatteryInfo, PowerSupplyTreesGiveTheirCsv) {
     struct Case {
         const char* what;
         std::vector<Supply> tree;
-        std::string csv;  // the records under the header
+        std::string csv;      // the records under the header
+        std::string textEnd;  // how the text ends, from its health on; "": not checked
     };
     const Case cases[] = {
         {"energy in µWh, every text",
@@ -82,52 +83,83 @@ TEST(BatteryInfo, PowerSupplyTreesGiveTheirCsv) {
                            {"manufacturer", "SMP\n"},
                            {"model_name", "5B10W13930\n"},
                            {"technology", "Li-poly\n"}})},
-         "BAT0,SMP,5B10W13930,Li-poly,57.00,49.41,86.7,312\n"},
+         "BAT0,SMP,5B10W13930,Li-poly,57.00,49.41,86.7,312\n", ""},
         {"charge in µAh at the design's minimum voltage",
          {Battery("BAT0", {{"charge_full_design", "4400000\n"},
                            {"charge_full", "4000000\n"},
                            {"voltage_min_design", "11100000\n"}})},
-         "BAT0,,,,48.84,44.40,90.9,\n"},
+         "BAT0,,,,48.84,44.40,90.9,\n", ""},
         {"charge without a voltage: health, no Wh",
          {Battery("BAT0", {{"charge_full_design", "4400000"}, {"charge_full", "4000000"}})},
-         "BAT0,,,,,,90.9,\n"},
-        {"no design", {Battery("BAT0", {{"energy_full", "49410000\n"}})}, "BAT0,,,,,49.41,,\n"},
+         "BAT0,,,,,,90.9,\n", ""},
+        {"no design", {Battery("BAT0", {{"energy_full", "49410000\n"}})}, "BAT0,,,,,49.41,,\n", ""},
         {"design 0",
          {Battery("BAT0", {{"energy_full_design", "0\n"}, {"energy_full", "49410000\n"}})},
-         "BAT0,,,,,49.41,,\n"},
+         "BAT0,,,,,49.41,,\n", ""},
         {"full above design, not clamped",
          {Battery("BAT0", {{"energy_full_design", "50000000\n"}, {"energy_full", "51000000\n"}})},
-         "BAT0,,,,50.00,51.00,102.0,\n"},
+         "BAT0,,,,50.00,51.00,102.0,\n",
+         "  Health       : 102.0 %\n  Cycles       : -\n"
+         "  (above 100 %: a new battery may read a little over 100 %)\n"},
+        {"full at design: no note",
+         {Battery("BAT0", {{"energy_full_design", "50000000\n"}, {"energy_full", "50000000\n"}})},
+         "BAT0,,,,50.00,50.00,100.0,\n", "  Health       : 100.0 %\n  Cycles       : -\n"},
+        // A health from 20 to 150 % is a figure; beyond, a broken gauge's.
+        {"a broken gauge: 969 Wh full against a design of 65 Wh, not plausible",
+         {Battery("BAT0", {{"energy_full_design", "65000000\n"}, {"energy_full", "969000000\n"}})},
+         "BAT0,,,,65.00,969.00,,\n",
+         "  Health       : not plausible (969.00 Wh full against 65.00 Wh design)\n"
+         "  Cycles       : -\n"},
+        {"150.0 %: plausible",
+         {Battery("BAT0", {{"energy_full_design", "65000000\n"}, {"energy_full", "97500000\n"}})},
+         "BAT0,,,,65.00,97.50,150.0,\n", ""},
+        {"150.1 %: not plausible",
+         {Battery("BAT0", {{"energy_full_design", "65000000\n"}, {"energy_full", "97570000\n"}})},
+         "BAT0,,,,65.00,97.57,,\n", ""},
+        {"20.0 %: plausible",
+         {Battery("BAT0", {{"energy_full_design", "65000000\n"}, {"energy_full", "13000000\n"}})},
+         "BAT0,,,,65.00,13.00,20.0,\n", "  Health       : 20.0 %\n  Cycles       : -\n"},
+        {"19.9 %: not plausible",
+         {Battery("BAT0", {{"energy_full_design", "65000000\n"}, {"energy_full", "12940000\n"}})},
+         "BAT0,,,,65.00,12.94,,\n", ""},
+        {"charges without a voltage, not plausible: the health shown, no Wh",
+         {Battery("BAT0", {{"charge_full_design", "4400000"}, {"charge_full", "66000000"}})},
+         "BAT0,,,,,,,\n", "  Health       : not plausible (1500.0 %)\n  Cycles       : -\n"},
         {"two batteries, sorted by name",
          {Battery("BAT1", kEnergy), Battery("BAT0", {{"energy_full", "20000000"}})},
-         "BAT0,,,,,20.00,,\nBAT1,,,,57.00,49.41,86.7,\n"},
+         "BAT0,,,,,20.00,,\nBAT1,,,,57.00,49.41,86.7,\n", ""},
         {"a mouse (scope Device), the mains and an empty slot left out",
          {Battery("hidpp_battery_0", {{"scope", "Device\n"}, {"energy_full", "1000000\n"}}),
           {"AC", {{"type", "Mains\n"}, {"online", "1\n"}}},
           Battery("BAT1", {{"present", "0\n"}}),
           Battery("BAT0", kEnergy)},
-         "BAT0,,,,57.00,49.41,86.7,\n"},
+         "BAT0,,,,57.00,49.41,86.7,\n", ""},
         {"cycle_count 0: not counted",
          {Battery("BAT0", {{"cycle_count", "0\n"}, {"energy_full", "1000000\n"}})},
-         "BAT0,,,,,1.00,,\n"},
+         "BAT0,,,,,1.00,,\n", ""},
         {"words, negatives and overflow where numbers belong",
          {Battery("BAT0", {{"energy_full_design", "N/A\n"},
                            {"energy_full", "-49410000\n"},
                            {"cycle_count", "99999999999999999999999\n"},
                            {"charge_full", "4000000\n"}})},
-         "BAT0,,,,,,,\n"},
+         "BAT0,,,,,,,\n", ""},
         {"texts with a comma, a quote and a control character",
          {Battery("BAT0", {{"manufacturer", "Acme, Inc.\n"},
                            {"model_name", "The \"Big\"\x01 One\n"},
                            {"energy_full", "1000000\n"}})},
-         "BAT0,\"Acme, Inc.\",\"The \"\"Big\"\" One\",,,1.00,,\n"},
-        {"no supplies at all", {}, ""},
+         "BAT0,\"Acme, Inc.\",\"The \"\"Big\"\" One\",,,1.00,,\n", ""},
+        {"no supplies at all", {}, "", ""},
     };
     for (const Case& c : cases) {
         std::string root = MakeTree(c.tree);
         std::string csv = BatteryCsv(ReadBatteries(root));
         EXPECT_EQ(csv, std::string(kBatteryCsvHeader) + "\n" + c.csv) << c.what;
         EXPECT_EQ(csv.find("SECRET"), std::string::npos) << c.what;
+        std::string text = BatteryText(ReadBatteries(root));
+        if (!c.textEnd.empty()) {
+            EXPECT_EQ(text.substr(text.size() - std::min(text.size(), c.textEnd.size())), c.textEnd)
+                << c.what << ":\n" << text;
+        }
         std::string remove = "rm -rf '" + root + "'";
         EXPECT_EQ(system(remove.c_str()), 0);
     }
@@ -172,6 +204,20 @@ TEST(BatteryInfo, LogLinesReadBack) {
     BatteryInfo read;
     ASSERT_TRUE(ParseBatteryHealthMessage(good, &stamp, &read));
     EXPECT_EQ(read.cycleCount.value_or(0), 3);
+    // The stamp's year read as the reports' is: from 69 on 19YY, else 20YY.
+    const std::pair<const char*, const char*> stamps[] = {
+        {"01/01/70 00:00:12", "1970-01-01T00:00:12"},  // at boot, before the clock was set
+        {"01/01/69 00:00:00", "1969-01-01T00:00:00"},
+        {"12/31/68 23:59:59", "2068-12-31T23:59:59"},
+    };
+    for (const auto& [text, iso] : stamps) {
+        ASSERT_TRUE(ParseBatteryHealthMessage(text + good.substr(17), &stamp, &read)) << text;
+        EXPECT_EQ(FormatIsoTime(stamp), iso);
+    }
+    // A design of 0.00 is unknown, as --batteries takes a design of 0.
+    ASSERT_TRUE(ParseBatteryHealthMessage(good.substr(0, 47) + "0.00,49.41,,", &stamp, &read));
+    EXPECT_FALSE(read.designWh.has_value());
+    EXPECT_EQ(BatteryCsvRecord(read), "BAT0,,5B10,,,49.41,,");
     const std::string bad[] = {
         "",
         "12/09/26 08:05:07  Battery health: ",

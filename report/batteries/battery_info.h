@@ -16,10 +16,20 @@ struct BatteryInfo {
     std::string name, manufacturer, model, technology;
     std::optional<double> designWh, fullWh;  // watt-hours
     // Full over design in percent, not clamped: a new battery may read a
-    // little over 100.
+    // little over 100. See PlausibleHealth.
     std::optional<double> healthPercent;
     std::optional<int64_t> cycleCount;  // none where 0 or not given
 };
+
+// A health from 20 to 150 percent, else none. Beyond that it is a broken
+// gauge's figure, not wear (a real one gave 969 Wh full against a design
+// of 65 Wh): shown as not plausible, never written or used as a health.
+inline std::optional<double> PlausibleHealth(std::optional<double> percent) {
+    if (percent && *percent >= 20.0 && *percent <= 150.0) {
+        return percent;
+    }
+    return std::nullopt;
+}
 
 // Names, makers, models and technologies are cut to this many bytes: a
 // driver's garbage stays out of the log.

@@ -14,9 +14,22 @@ bool SameDesign(std::optional<double> a, std::optional<double> b) {
     return a.has_value() == b.has_value() && (!a || fabs(*a - *b) < 0.005);
 }
 
-}  // namespace
+// Cycle counts only rise on one pack: a reading that counts fewer cycles
+// than one read before it, or more than one read after it, is another.
+bool FitsCycles(const HealthSeries& series, int64_t instant, std::optional<int64_t> cycles) {
+    auto contradicts = [&](const std::optional<CycleMark>& mark) {
+        return mark && ((instant >= mark->instant && *cycles < mark->cycles) ||
+                        (instant <= mark->instant && *cycles > mark->cycles));
+    };
+    return !cycles || !(contradicts(series.earliestCount) || contradicts(series.latestCount));
+}
 
-std::optional<double> HealthOf(const HealthSeries& series, const HealthPoint& point) {
+// How far a reading lies outside the span of the series' readings.
+int64_t Distance(const HealthSeries& series, int64_t instant) {
+    return std::max<int64_t>({0, series.first.instant - instant, instant - series.latest.instant});
+}
+
+std::optional<double> ReadHealth(const HealthSeries& series, const HealthPoint& point) {
     if (point.healthPercent) {
         return point.healthPercent;
     }
@@ -26,16 +39,33 @@ std::optional<double> HealthOf(const HealthSeries& series, const HealthPoint& po
     return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<double> HealthOf(const HealthSeries& series, const HealthPoint& point) {
+    return PlausibleHealth(ReadHealth(series, point));
+}
+
+std::optional<double> ImplausibleHealthOf(const HealthSeries& series, const HealthPoint& point) {
+    std::optional<double> health = ReadHealth(series, point);
+    return PlausibleHealth(health) ? std::nullopt : health;
+}
+
 void HealthHistory::Add(int64_t instant, const CivilTime& shown, const BatteryInfo& info) {
     if (!info.fullWh && !info.healthPercent) {
         return;
     }
-    auto same = [&](const HealthSeries& series) {
-        return series.name == info.name && series.model == info.model &&
-               SameDesign(series.designWh, info.designWh);
-    };
-    auto found = std::find_if(series_.begin(), series_.end(), same);
-    if (found == series_.end()) {
+    // The same battery; of two that could be (a pack taken out and put in
+    // again), the one whose readings lie nearest.
+    HealthSeries* found = nullptr;
+    for (HealthSeries& series : series_) {
+        if (series.name == info.name && series.model == info.model &&
+            SameDesign(series.designWh, info.designWh) &&
+            FitsCycles(series, instant, info.cycleCount) &&
+            (!found || Distance(series, instant) <= Distance(*found, instant))) {
+            found = &series;
+        }
+    }
+    if (!found) {
         if (series_.size() >= kMaxSeries) {
             series_.erase(std::min_element(series_.begin(), series_.end(),
                                            [](const HealthSeries& a, const HealthSeries& b) {
@@ -43,7 +73,7 @@ void HealthHistory::Add(int64_t instant, const CivilTime& shown, const BatteryIn
                                            }));
         }
         series_.emplace_back();
-        found = series_.end() - 1;
+        found = &series_.back();
         found->name = info.name;
         found->model = info.model;
         found->designWh = info.designWh;
@@ -54,6 +84,16 @@ void HealthHistory::Add(int64_t instant, const CivilTime& shown, const BatteryIn
     point.shown = shown;
     point.fullWh = info.fullWh;
     point.healthPercent = info.healthPercent;
+    point.cycleCount = info.cycleCount;
+    if (info.cycleCount) {
+        CycleMark mark{instant, *info.cycleCount};
+        if (!series.earliestCount || instant < series.earliestCount->instant) {
+            series.earliestCount = mark;
+        }
+        if (!series.latestCount || instant >= series.latestCount->instant) {
+            series.latestCount = mark;
+        }
+    }
     if (series.readings == 0 || instant < series.first.instant) {
         series.first = point;
     }
@@ -61,7 +101,6 @@ void HealthHistory::Add(int64_t instant, const CivilTime& shown, const BatteryIn
         series.latest = point;
         series.manufacturer = info.manufacturer;
         series.technology = info.technology;
-        series.cycleCount = info.cycleCount;
     }
     series.readings++;
     series.points.Add(point);
@@ -102,7 +141,7 @@ std::optional<double> CurrentHealth(const HealthHistory& history) {
             healthSum += *health;
             healths++;
         }
-        if (series->latest.fullWh && series->designWh) {
+        if (health && series->latest.fullWh && series->designWh) {
             full += *series->latest.fullWh;
             design += *series->designWh;
         } else {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "report/figures/health_history.h"
+#include "report/figures/health_readings.h"
 #include "report/figures/log_summary.h"
 #include "report/figures/session.h"
 #include "report/figures/sessions.h"
@@ -27,6 +28,7 @@ public:
     void OnReport(const Report& report) override {
         tracker_.OnReport(report);
         summary_.OnReport(report);
+        readings_.OnReport(report.time.instant);
     }
     void OnRunEnd() override {
         tracker_.OnRunEnd();
@@ -34,8 +36,9 @@ public:
     }
     void OnSession(const Session& session) override;
     void OnHealth(int64_t instant, const CivilTime& shown, const BatteryInfo& battery) override {
-        health_.Add(instant, shown, battery);
+        readings_.Add(instant, shown, battery);
     }
+    void OnLogEnd() override { readings_.Finish(); }
 
     const std::string& Host() const { return host_; }
     const LogSummary& Summary() const { return summary_; }
@@ -47,6 +50,7 @@ private:
     SessionTracker tracker_{this};
     LogSummary summary_;
     HealthHistory health_;
+    HealthReadings readings_{&health_};
 };
 
 class MachineLogs : public MachineSinks {

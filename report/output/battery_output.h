@@ -4,6 +4,7 @@
 #ifndef TOLVANE_REPORT_OUTPUT_BATTERY_OUTPUT_H
 #define TOLVANE_REPORT_OUTPUT_BATTERY_OUTPUT_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,5 +15,10 @@
 std::string BatteryText(const std::vector<BatteryInfo>& batteries);
 // The header and a record per battery, each line ending in "\n".
 std::string BatteryCsv(const std::vector<BatteryInfo>& batteries);
+// A health that is not plausible, with the figures it was made of where
+// they are known: "not plausible (969.00 Wh full against 65.00 Wh design)",
+// else "not plausible (1488.3 %)".
+std::string NotPlausibleText(std::optional<double> fullWh, std::optional<double> designWh,
+                             double healthPercent);
 
 #endif

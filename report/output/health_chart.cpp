@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "report/output/battery_output.h"
 #include "report/output/formatting.h"
 #include "report/output/health_output.h"
 #include "report/output/html_page.h"
@@ -25,7 +26,13 @@ std::string Label(const HealthSeries& series) {
 std::string Chart(const std::vector<const HealthSeries*>& all) {
     bool wattHours = std::all_of(all.begin(), all.end(),
                                  [](const HealthSeries* series) { return series->designWh; });
-    auto value = [&](const HealthSeries& series, const HealthPoint& point) {
+    // A health that is not plausible is a broken gauge's figure: on either
+    // scale it would flatten the rest.
+    auto value = [&](const HealthSeries& series,
+                     const HealthPoint& point) -> std::optional<double> {
+        if (ImplausibleHealthOf(series, point)) {
+            return std::nullopt;
+        }
         return wattHours ? point.fullWh : HealthOf(series, point);
     };
     int64_t from = INT64_MAX, to = INT64_MIN;
@@ -93,12 +100,38 @@ std::string Chart(const std::vector<const HealthSeries*>& all) {
     return svg + "\n</svg>";
 }
 
+// What the chart and the figures leave out as not plausible.
+std::string NotPlausibleNote(const std::vector<const HealthSeries*>& all) {
+    std::string note;
+    for (const HealthSeries* series : all) {
+        bool any = ImplausibleHealthOf(*series, series->first).has_value();
+        for (const HealthPoint& point : series->points.Items()) {
+            any = any || ImplausibleHealthOf(*series, point);
+        }
+        if (std::optional<double> wrong = ImplausibleHealthOf(*series, series->latest)) {
+            note += Label(*series) + ": its latest reading " +
+                    EscapeHtml(NotPlausibleText(series->latest.fullWh, series->designWh, *wrong)) +
+                    ". ";
+        } else if (any) {
+            note += Label(*series) + ": some of its readings not plausible. ";
+        }
+    }
+    return note.empty() ? ""
+                        : "<p>" + note +
+                              "A health below 20 % or above 150 % is a broken gauge's figure, "
+                              "not wear: such readings are left out of the chart and the "
+                              "figures.</p>\n";
+}
+
 }  // namespace
 
 std::string HealthHtmlSection(const HealthHistory& history,
                               std::optional<double> drainPercentPerHour) {
+    std::string setAside = SetAsideText(history);
     if (history.Empty()) {
-        return "";
+        return setAside.empty() ? ""
+                                : "<section><h2>Battery capacity</h2>\n<p>" +
+                                      EscapeHtml(setAside) + "</p>\n</section>\n";
     }
     std::vector<const HealthSeries*> all = history.Series();
     std::string key;
@@ -111,7 +144,7 @@ std::string HealthHtmlSection(const HealthHistory& history,
         "<section><h2>Battery capacity</h2>\n<p>The full charge capacity of each battery as its "
         "readings in the log gave it (solid) against its design capacity (dashed). A battery "
         "replaced is a line of its own.</p>\n<p class=\"key\">" +
-        key + "</p>\n" + Chart(all) + "\n";
+        key + "</p>\n" + Chart(all) + "\n" + NotPlausibleNote(all);
     std::optional<double> health = CurrentHealth(history);
     if (health) {
         section += "<p>Health at the latest reading: " + FormatFixed(*health, 1) + " %" +
@@ -121,6 +154,9 @@ std::string HealthHtmlSection(const HealthHistory& history,
     std::string estimate = HealthEstimateText(history, drainPercentPerHour);
     if (!estimate.empty()) {
         section += "<p>" + EscapeHtml(estimate) + "</p>\n";
+    }
+    if (!setAside.empty()) {
+        section += "<p>" + EscapeHtml(setAside) + "</p>\n";
     }
     return section + "</section>\n";
 }

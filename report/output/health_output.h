@@ -11,15 +11,18 @@
 // Lines for the terminal summary: each battery's health first and latest,
 // the change per 100 days (where its readings span 30 days or more), and
 // how long a full charge lasts at `drainPercentPerHour` (the median drain
-// of the last 30 days; none: no estimate), now and at design capacity.
-// "" when the history is empty.
+// of the last 30 days; none: no estimate), now and at design capacity, and
+// the readings set aside. "" when the history is empty and none was set
+// aside.
 std::string HealthSummaryText(const HealthHistory& history,
                               std::optional<double> drainPercentPerHour);
 // An HTML section: a heading, the full charge capacity against design over
-// time as inline SVG (one line per battery) and the same estimates. ""
-// when the history is empty.
+// time as inline SVG (one line per battery), the same estimates and the
+// readings set aside. "" when the history is empty and none was set aside.
 std::string HealthHtmlSection(const HealthHistory& history,
                               std::optional<double> drainPercentPerHour);
+// How many readings were set aside and why, one sentence; "" when none.
+std::string SetAsideText(const HealthHistory& history);
 // The latest health of the machine's batteries, e.g. "86.7%"; "" when none.
 std::string LatestHealthText(const HealthHistory& history);
 // How long a full charge lasts at that drain now and at design capacity,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "report/output/battery_output.h"
 #include "report/output/formatting.h"
 
 namespace {
@@ -15,6 +16,9 @@ std::string Figure(const HealthSeries& series, const HealthPoint& point) {
     if (health) {
         return FormatFixed(*health, 1) + " %";
     }
+    if (std::optional<double> wrong = ImplausibleHealthOf(series, point)) {
+        return NotPlausibleText(point.fullWh, series.designWh, *wrong);
+    }
     return point.fullWh ? FormatFixed(*point.fullWh, 2) + " Wh full" : "-";
 }
 
@@ -25,6 +29,23 @@ std::string Day(const HealthPoint& point) { return FormatIsoDate(DayOf(point.sho
 std::string LatestHealthText(const HealthHistory& history) {
     std::optional<double> health = CurrentHealth(history);
     return health ? FormatFixed(*health, 1) + "%" : "";
+}
+
+std::string SetAsideText(const HealthHistory& history) {
+    int64_t before = history.SetAsideBefore(), after = history.SetAsideAfter();
+    if (before + after == 0) {
+        return "";
+    }
+    std::string text = FormatCount(before + after, "reading") + " set aside, dated ";
+    if (before > 0) {
+        text += (after > 0 ? std::to_string(before) + " " : "") +
+                "more than a day before the first report";
+    }
+    if (after > 0) {
+        text += (before > 0 ? " and " + std::to_string(after) + " " : "") +
+                "more than a day after the last report";
+    }
+    return text + " (a clock not set right?).";
 }
 
 std::string HealthEstimateText(const HealthHistory& history,
@@ -45,7 +66,8 @@ std::string HealthEstimateText(const HealthHistory& history,
 
 std::string HealthSummaryText(const HealthHistory& history,
                               std::optional<double> drainPercentPerHour) {
-    if (history.Empty()) {
+    std::string setAside = SetAsideText(history);
+    if (history.Empty() && setAside.empty()) {
         return "";
     }
     std::string text = "Battery health:\n";
@@ -67,8 +89,9 @@ std::string HealthSummaryText(const HealthHistory& history,
         if (series.readings > 1) {
             text += ", " + Figure(series, series.latest) + " on " + Day(series.latest);
         }
+        std::optional<int64_t> cycles = series.latest.cycleCount;
         text += " (" + FormatCount(series.readings, "reading") +
-                (series.cycleCount ? ", " + FormatCount(*series.cycleCount, "cycle") : "") + ")";
+                (cycles ? ", " + FormatCount(*cycles, "cycle") : "") + ")";
         std::optional<double> first = HealthOf(series, series.first);
         std::optional<double> latest = HealthOf(series, series.latest);
         int64_t span = series.latest.instant - series.first.instant;
@@ -79,10 +102,11 @@ std::string HealthSummaryText(const HealthHistory& history,
         }
         text += "\n";
     }
-    std::string estimate = HealthEstimateText(history, drainPercentPerHour);
+    std::string estimate = history.Empty() ? "" : HealthEstimateText(history, drainPercentPerHour);
     size_t part = estimate.find("; ");
     if (part != std::string::npos) {
         estimate.replace(part, 2, ";\n  ");
     }
-    return text + (estimate.empty() ? "" : "  " + estimate + "\n");
+    return text + (setAside.empty() ? "" : "  " + setAside + "\n") +
+           (estimate.empty() ? "" : "  " + estimate + "\n");
 }

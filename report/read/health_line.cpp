@@ -4,6 +4,7 @@
 
 #include "monitor/status_report.h"
 #include "report/read/csv_record.h"
+#include "report/read/log_line.h"
 
 const char* const kBatteryCsvHeader =
     "name,manufacturer,model,technology,design_wh,full_wh,health_percent,cycle_count";
@@ -51,28 +52,12 @@ bool ParseNumber(const std::string& text, int decimals, std::optional<double>* v
     return true;
 }
 
-bool ParseStamp(std::string_view text, CivilTime* time) {
-    int month, day, year;
-    if (text.size() != kStampLength || text[2] != '/' || text[5] != '/' || text[8] != ' ' ||
-        text[11] != ':' || text[14] != ':' || !ReadDigits(text, 0, 2, &month) ||
-        !ReadDigits(text, 3, 2, &day) || !ReadDigits(text, 6, 2, &year) ||
-        !ReadDigits(text, 9, 2, &time->hour) || !ReadDigits(text, 12, 2, &time->minute) ||
-        !ReadDigits(text, 15, 2, &time->second)) {
-        return false;
-    }
-    time->year = 2000 + year;
-    time->month = month;
-    time->day = day;
-    return IsValidDate(time->year, month, day) && time->hour < 24 && time->minute < 60 &&
-           time->second <= 60;
-}
-
 }  // namespace
 
 std::string BatteryCsvRecord(const BatteryInfo& info) {
     return CsvField(info.name) + "," + CsvField(info.manufacturer) + "," + CsvField(info.model) + "," +
            CsvField(info.technology) + "," + Fixed(info.designWh, 2) + "," + Fixed(info.fullWh, 2) +
-           "," + Fixed(info.healthPercent, 1) + "," +
+           "," + Fixed(PlausibleHealth(info.healthPercent), 1) + "," +
            (info.cycleCount ? std::to_string(*info.cycleCount) : "");
 }
 
@@ -114,6 +99,9 @@ bool ParseBatteryHealthMessage(std::string_view message, CivilTime* stamp, Batte
         !ParseNumber(fields[6], 1, &read.healthPercent) || !ParseNumber(fields[7], 0, &cycles) ||
         (cycles && *cycles == 0)) {
         return false;
+    }
+    if (read.designWh && *read.designWh == 0) {
+        read.designWh = std::nullopt;  // unknown, as --batteries reads a design of 0
     }
     if (cycles) {
         read.cycleCount = static_cast<int64_t>(*cycles);

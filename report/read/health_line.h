@@ -18,8 +18,8 @@ extern const char* const kBatteryCsvHeader;  // without the line end
 
 // One battery as a CSV record, without the line end: its fields in the
 // header's order, empty where unknown, watt-hours with two decimals, the
-// health with one; a field holding a comma, a quote or a line break is
-// quoted ("..." with "" inside).
+// health with one (empty where it is not plausible); a field holding a
+// comma, a quote or a line break is quoted ("..." with "" inside).
 std::string BatteryCsvRecord(const BatteryInfo& info);
 
 // For the log: per battery the monitor's stamp of `localTime`, two spaces,

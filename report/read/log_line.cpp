@@ -15,6 +15,8 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
+}  // namespace
+
 // "MM/DD/YY HH:MM:SS"; YY from 69 on is 19YY, below 20YY (POSIX %y).
 bool ParseStamp(std::string_view text, CivilTime* time) {
     int month, day, year;
@@ -30,6 +32,8 @@ bool ParseStamp(std::string_view text, CivilTime* time) {
     return IsValidDate(time->year, month, day) && time->hour < 24 && time->minute < 60 &&
            time->second <= 60;
 }
+
+namespace {
 
 // The battery state after "Status: ": "Unknown", or the flags in their
 // order, each at most once, and the charge "NN%" or "??%" ending the line.

@@ -33,6 +33,11 @@ struct ParsedLine {
     int64_t seconds = 0;
 };
 
+// The monitor's stamp "MM/DD/YY HH:MM:SS" at the start of `text`: YY from
+// 69 on is 19YY, else 20YY, as strptime's %y reads it. The reports and the
+// battery health lines are stamped alike, and read alike.
+bool ParseStamp(std::string_view text, CivilTime* time);
+
 // Whole lines only: a line cut off anywhere (by a kill, by the end of a
 // file) is Other, never a report with a wrong figure.
 ParsedLine ParseMessage(std::string_view message);

@@ -204,5 +204,6 @@ void LogParser::Finish() {
     for (const std::unique_ptr<Machine>& machine : machines_) {
         machine->processes.Finish();
         machine->repeated.Finish();
+        machine->log->OnLogEnd();
     }
 }

@@ -52,7 +52,8 @@ public:
     }
     // A line taken apart by TakeApart (on another thread: see ReadLog).
     void Apply(const LogEntry& entry);
-    // The end of the input: hands on the last reports and ends the runs.
+    // The end of the input: hands on the last reports, ends the runs and
+    // tells each machine its log has ended.
     void Finish();
 
     // Whether any line looked like the monitor's or the journal's.

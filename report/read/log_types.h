@@ -54,6 +54,8 @@ class MachineSink : public ReportSink {
 public:
     // A health line: the reading at `instant` (UTC seconds), shown as `shown`.
     virtual void OnHealth(int64_t instant, const CivilTime& shown, const BatteryInfo& battery) = 0;
+    // The log has been read to its end.
+    virtual void OnLogEnd() {}
 };
 
 // The sink of each machine the reader meets, made the first time it meets it.
