@@ -503,7 +503,9 @@ TEST(LogReport, CommandLine) {
     std::string log = testing::TempDir() + "report-test.log";
     std::string input = testing::TempDir() + "report-test-stdin.log";
     std::string page = testing::TempDir() + "report-test.html";
+    std::string unwritten = testing::TempDir() + "report-test-unwritten.html";
     remove(page.c_str());
+    remove(unwritten.c_str());
     WriteFile(log, kOneRun);
     const std::string csv = std::string(kCsvHeader) + "\n" + kOneRunSession + "\n";
     struct Case {
@@ -554,13 +556,26 @@ TEST(LogReport, CommandLine) {
          "",
          "/nonexistent/battery.log: No such file"},
         {{"."}, 1, "", "tolvane-report: .: "},  // a directory: EISDIR here, EACCES on Windows
-        {{"--html=/nonexistent/page.html", log}, 1, "", "/nonexistent/page.html: No such file"},
+        // The folder is named: it is where the page can't be made.
+        {{"--html=/nonexistent/page.html", log},
+         1,
+         "",
+         "/nonexistent: No such file or directory (the folder of /nonexistent/page.html"},
         // A new page, then one replaced (on Windows by MoveFileEx).
         {{"--html", page, log}, 0, "", ""},
         {{"--html", page, "--since=2026-12-02", log}, 0, "", ""},
         // The page must never replace the log it is made from.
         {{"--html", log, "--format=csv", log}, 1, "", log + ": is the input file " + log},
         {{"--html=" + input}, 1, "", input + ": is standard input; the page would replace it"},
+        // The page's file and the log swapped: the log is no page, and the
+        // page holds no report.
+        {{"--html", log, page}, 1, "", log + ": not replaced: it is not a page tolvane-report wrote"},
+        {{"--html", unwritten, page}, 1, "", "No line of the input looks like a Tolvane log. "},
+        {{"--html", unwritten, "-"},
+         1,
+         "",
+         "No Tolvane reports in the log. No page was written.",
+         kBanner},
         // Standard input fails once the first file is read: still no half CSV.
         {{"--format=csv", log, "-"}, 1, "", "tolvane-report: standard input: ", kOneRun, "ab"},
         {{"--format=csv"}, 1, "", "tolvane-report: standard input: ", kOneRun, "ab"},
@@ -625,6 +640,7 @@ TEST(LogReport, CommandLine) {
     ASSERT_TRUE(file);
     EXPECT_EQ(Contents(file), kOneRun) << "the log, after all of that";
     fclose(file);
+    EXPECT_EQ(fopen(unwritten.c_str(), "rb"), nullptr) << "a page of no report";
     file = fopen(page.c_str(), "rb");
     ASSERT_TRUE(file) << page;
     std::string html = Contents(file);  // the second page: no session after --since

@@ -156,6 +156,8 @@ std::string Numbered(std::string html, size_t number) {
 
 }  // namespace
 
+const char* const kPageStart = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">";
+
 std::string EscapeHtml(const std::string& text) {
     std::string escaped;
     for (char c : text) {
@@ -186,10 +188,9 @@ void WriteHtmlPage(FILE* out, const std::vector<const MachineLog*>& machines,
         names += (names.empty() ? "" : ", ") + EscapeHtml(source);
     }
     fprintf(out,
-            "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
-            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+            "%s\n<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
             "<title>Battery report</title>\n%s</head><body>\n<h1>Battery report</h1>\n",
-            kStyle);
+            kPageStart, kStyle);
     if (machines.empty()) {
         fprintf(out, "<p class=\"lead\">%s</p>\n</body></html>\n", EscapeHtml(empty).c_str());
         return;
