@@ -418,6 +418,23 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
          "2026-12-12T08:00:00+00:00,2026-12-12T08:30:00+00:00,1800,90,85,10.00,36000,,ac,0,alpha\n"
          "2026-12-12T08:00:01+00:00,2026-12-12T08:30:01+00:00,1800,90,85,10.00,36000,,ac,0,beta\n",
          {}},
+        // Hosts a spreadsheet would take for formulas (any laptop's root
+        // may name it so): their cells shown as text.
+        {"hosts that look like formulas",
+         Interleaved({"=2+5*cmd|A0 tolvane[10]", "@SUM(1) tolvane[20]", "+1 tolvane[30]",
+                      "-x tolvane[40]"}),
+         "2026-12-12T08:00:00+00:00,2026-12-12T08:30:00+00:00,1800,90,85,10.00,36000,,ac,0,'=2+5*cmd|A0\n"
+         "2026-12-12T08:00:01+00:00,2026-12-12T08:30:01+00:00,1800,90,85,10.00,36000,,ac,0,'@SUM(1)\n"
+         "2026-12-12T08:00:02+00:00,2026-12-12T08:30:02+00:00,1800,90,85,10.00,36000,,ac,0,'+1\n"
+         "2026-12-12T08:00:03+00:00,2026-12-12T08:30:03+00:00,1800,90,85,10.00,36000,,ac,0,'-x\n",
+         {}},
+        // A number is no formula: remaining times shown 1/6 too short stay
+        // a negative error.
+        {"remaining times too short",
+         Steps(3 * 3600, 80, 70, 360, [](int c) { return 300 * c; }) +
+             Status("12/01/26 04:00:00", kAc, "70%"),
+         "2026-12-01T03:00:00,2026-12-01T04:00:00,3600,80,70,10.00,36000,-17.2,ac,0,\n",
+         {}},
         // Two users logged in, each with a monitor: one battery, one session;
         // the second one's start is no restart.
         {"two monitors on one machine",

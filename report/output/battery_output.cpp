@@ -40,7 +40,12 @@ std::string BatteryText(const std::vector<BatteryInfo>& batteries) {
 
 std::string BatteryCsv(const std::vector<BatteryInfo>& batteries) {
     std::string csv = std::string(kBatteryCsvHeader) + "\n";
-    for (const BatteryInfo& info : batteries) {
+    for (BatteryInfo info : batteries) {
+        // Texts a spreadsheet could take for a formula; the log's health
+        // line keeps them as read, to be read back as they were.
+        for (std::string* text : {&info.name, &info.manufacturer, &info.model, &info.technology}) {
+            *text = SpreadsheetText(*text);
+        }
         csv += BatteryCsvRecord(info) + "\n";
     }
     return csv;
