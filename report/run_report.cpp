@@ -166,7 +166,7 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     if (csv) {
         csvWriter = std::make_unique<CsvWriter>(heldCsv.Stream());
     }
-    MachineLogs logs(csvWriter.get());
+    MachineLogs logs(csvWriter.get(), options.html);
     LogParser parser(options.range, options.hosts, &logs);
 
     if (inputs.ReadsStandardInput()) {
