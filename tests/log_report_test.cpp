@@ -601,6 +601,13 @@ TEST(LogReport, CommandLine) {
         {{"--help"}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
         {{"--format=csv", log}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
         {{log}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
+        // A file given twice, by the same name or another.
+        {{log, log}, 1, "", log + ": given twice; give each file once"},
+        {{"--format=csv", log, testing::TempDir() + "./report-test.log"},
+         1,
+         "",
+         testing::TempDir() + "./report-test.log: the same file as " + log +
+             ", given twice; give each file once"},
         // As Windows PowerShell 5.1 saves it, and with a UTF-8 mark.
         {{"--format=csv"}, 0, csv, "", Utf16(Replace(kOneRun, "\n", "\r\n"))},
         // The same log twice: the second begins before the first ends.
