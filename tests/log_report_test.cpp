@@ -177,6 +177,24 @@ std::string Interleaved(const std::vector<std::string>& sources) {
     return log;
 }
 
+// `log` as `journalctl -o short` prints it for the machine `host` (a time
+// without a year: the stamps' own count).
+std::string OnHost(const std::string& host, const std::string& log) {
+    std::string journal;
+    for (size_t at = 0, end; at < log.size(); at = end + 1) {
+        end = log.find('\n', at);
+        journal += "Dec 01 00:00:00 " + host + " tolvane[7]: " + log.substr(at, end - at) + "\n";
+    }
+    return journal;
+}
+
+// An hour on battery from 90 % at `drain` points an hour (a divisor of
+// 3600), from `start` seconds after 2026-12-01 00:00, then on mains.
+std::string HourOnBattery(int64_t start, int drain) {
+    return Steps(start, 90, 90 - drain, 3600 / drain) +
+           Status(Stamp(start + 3600).c_str(), kAc, (std::to_string(90 - drain) + "%").c_str());
+}
+
 // Text as Windows PowerShell 5.1's `>` writes it (UTF-16LE with its mark),
 // or big-endian; `text` is ASCII or UTF-8 of at most three bytes a
 // character, or U+1F50B written as "<battery>".
@@ -525,10 +543,12 @@ TEST(LogReport, CommandLine) {
     remove(unwritten.c_str());
     WriteFile(log, kOneRun);
     const std::string csv = std::string(kCsvHeader) + "\n" + kOneRunSession + "\n";
+    const int64_t nine = 9 * 3600;
     struct Case {
         std::vector<std::string> arguments;
         int status;
-        std::string out;  // exactly; "Usage" for the help text; "From ..." a summary and a page
+        std::string out;  // exactly; "Usage" for the help text; "From ..." a summary and a page;
+                          // "..." and a part of it
         std::string err;  // a part of it
         std::string in = kOneRun;
         const char* inMode = "rb";   // "ab": standard input fails when read
@@ -601,6 +621,17 @@ TEST(LogReport, CommandLine) {
         {{"--help"}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
         {{"--format=csv", log}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
         {{log}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
+        // Host names in characters, not bytes; a long one cut.
+        {{"-"},
+         0,
+         "...Health\n"
+         "caf\xC3\xA9-lab         2026-12-01 2026-12-01        1  1h 00m            20.0   5h 00m   "
+         "20.0   5h 00m        -          -       -\n"
+         "a-very-long-hos\xE2\x80\xA6 2026-12-01 2026-12-01        1  1h 00m            12.0   8h 20m   "
+         "12.0   8h 20m        -          -       -\n",
+         "",
+         OnHost("caf\xC3\xA9-lab", HourOnBattery(nine, 20)) +
+             OnHost("a-very-long-host-name.example.org", HourOnBattery(nine, 12))},
         // A file given twice, by the same name or another.
         {{log, log}, 1, "", log + ": given twice; give each file once"},
         {{"--format=csv", log, testing::TempDir() + "./report-test.log"},
@@ -649,6 +680,9 @@ TEST(LogReport, CommandLine) {
         } else if (c.out.rfind("From ", 0) == 0) {
             EXPECT_EQ(written.rfind(c.out, 0), 0u) << name << ": " << written;
             EXPECT_NE(written.find("\n<!DOCTYPE html>"), std::string::npos) << name;
+        } else if (c.out.rfind("...", 0) == 0) {
+            EXPECT_NE(written.find(c.out.substr(3)), std::string::npos)
+                << name << ": no\n" << c.out.substr(3) << "\nin\n" << written;
         } else {
             EXPECT_EQ(written, c.out) << name;
         }
@@ -786,6 +820,14 @@ TEST(LogReport, ThePageDrawsTheLogsFigures) {
           ">2026-01-05</text>",
           ">2027-03-01</text>"},
          {"Drain per day", "<title>2026-01-07: "}},
+        // Each machine's section in the fleet table's order.
+        {"machines",
+         OnHost("long", HourOnBattery(9 * 3600, 12)) + OnHost("short", HourOnBattery(9 * 3600, 20)),
+         -1,
+         {"<tr><td><a href=\"#machine-1\">short</a>", "<tr><td><a href=\"#machine-2\">long</a>",
+          "<section class=\"machine\" id=\"machine-1\"><h2>short</h2>",
+          "<section class=\"machine\" id=\"machine-2\"><h2>long</h2>"},
+         {}},
         {"no sessions",
          Status("12/01/26 08:00:00", kAc, "90%") + Status("12/01/26 09:00:00", kAc, "91%"),
          1,

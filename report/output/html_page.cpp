@@ -200,17 +200,19 @@ void WriteHtmlPage(FILE* out, const std::vector<const MachineLog*>& machines,
     } else {
         FleetTable fleet = MakeFleetTable(machines);
         Table table = Escaped(fleet.table);
+        // Row n links to section n: the sections come in the table's order.
         for (size_t row = 0; row < fleet.order.size(); row++) {
             std::string& host = table.rows[row][0];
-            host = "<a href=\"#machine-" + std::to_string(fleet.order[row] + 1) + "\">" + host +
-                   "</a> " + WeeklyDrainSvg(machines[fleet.order[row]]->Summary());
+            host = "<a href=\"#machine-" + std::to_string(row + 1) + "\">" + host + "</a> " +
+                   WeeklyDrainSvg(machines[fleet.order[row]]->Summary());
         }
         fprintf(out, "<p class=\"lead\">%s Read from %s.</p>\n%s\n",
                 EscapeHtml(fleet.caption).c_str(), names.c_str(), HtmlTable("fleet", table).c_str());
-        for (size_t index = 0; index < machines.size(); index++) {
+        for (size_t row = 0; row < fleet.order.size(); row++) {
+            const MachineLog& machine = *machines[fleet.order[row]];
             fprintf(out, "<section class=\"machine\" id=\"machine-%zu\"><h2>%s</h2>\n%s</section>\n",
-                    index + 1, EscapeHtml(machines[index]->Host()).c_str(),
-                    Numbered(MachineBody(*machines[index], names), index + 1).c_str());
+                    row + 1, EscapeHtml(machine.Host()).c_str(),
+                    Numbered(MachineBody(machine, names), row + 1).c_str());
         }
     }
     fprintf(out, "<footer>Made by tolvane-report %s.</footer>\n</body></html>\n", TOLVANE_VERSION);
