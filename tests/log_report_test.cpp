@@ -195,6 +195,15 @@ std::string HourOnBattery(int64_t start, int drain) {
            Status(Stamp(start + 3600).c_str(), kAc, (std::to_string(90 - drain) + "%").c_str());
 }
 
+// `count` such hours at 10 %/h, one every two hours.
+std::string Hours(int count) {
+    std::string log;
+    for (int i = 0; i < count; i++) {
+        log += HourOnBattery(i * 7200, 10);
+    }
+    return log;
+}
+
 // Text as Windows PowerShell 5.1's `>` writes it (UTF-16LE with its mark),
 // or big-endian; `text` is ASCII or UTF-8 of at most three bytes a
 // character, or U+1F50B written as "<battery>".
@@ -459,6 +468,20 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
          Interleaved({"alpha tolvane[10]", "alpha tolvane[20]"}),
          "2026-12-12T08:00:00+00:00,2026-12-12T08:30:00+00:00,1800,90,85,10.00,36000,,ac,0,alpha\n",
          {}},
+        // 8 points in 7201 s: a full charge lasts 90012.5 s, rounded half up.
+        {"full runtime of half a second",
+         Status("12/01/26 09:00:00", kBattery, "90%") + Status("12/01/26 11:00:01", kBattery, "82%") +
+             Status("12/01/26 11:00:01", kAc, "82%"),
+         "2026-12-01T09:00:00,2026-12-01T11:00:01,7201,90,82,4.00,90013,,ac,0,\n",
+         {}},
+        // Both limits on one day: only its own reports.
+        {"since and until the same day",
+         overMidnight + Status("12/07/26 09:00:00", kBattery, "90%") +
+             Status("12/07/26 10:00:00", kAc, "80%") + Status("12/08/26 09:00:00", kBattery, "90%") +
+             Status("12/08/26 10:00:00", kAc, "80%"),
+         "2026-12-07T00:30:00,2026-12-07T01:00:00,1800,40,40,0.00,,,ac,0,\n"
+         "2026-12-07T09:00:00,2026-12-07T10:00:00,3600,90,90,0.00,,,ac,0,\n",
+         {dec7, dec7}},
         {"until",
          overMidnight,
          "2026-12-06T22:00:00,2026-12-06T23:00:00,3600,60,50,10.00,36000,,cut,0,\n",
@@ -543,7 +566,21 @@ TEST(LogReport, CommandLine) {
     remove(unwritten.c_str());
     WriteFile(log, kOneRun);
     const std::string csv = std::string(kCsvHeader) + "\n" + kOneRunSession + "\n";
-    const int64_t nine = 9 * 3600;
+    const int64_t day = 86400, nine = 9 * 3600;
+    const std::string undrained = Status(Stamp(nine).c_str(), kBattery, "90%") +
+                                  Status(Stamp(nine + 3600).c_str(), kAc, "89%");
+    // Machines met in another order than the fleet view's. wear: 10 and
+    // 20 %/h in its first 30 days, 40 %/h 30 days after its first session,
+    // 18 %/h 60 days after it; flat: 59 days 23 hours between its two.
+    const std::string fleet =
+        OnHost("zulu", undrained) +
+        OnHost("wear", HourOnBattery(nine, 10) + HourOnBattery(29 * day + 21 * 3600, 20) +
+                           HourOnBattery(30 * day + nine, 40) + HourOnBattery(60 * day + nine, 18)) +
+        OnHost("flat", HourOnBattery(nine, 10) + HourOnBattery(60 * day + nine - 3600, 10)) +
+        OnHost("better", HourOnBattery(nine, 12) + HourOnBattery(60 * day + nine, 10)) +
+        OnHost("long", HourOnBattery(nine, 12)) +
+        OnHost("mild", HourOnBattery(nine, 16) + HourOnBattery(60 * day + nine, 18)) +
+        OnHost("echo", undrained) + OnHost("short", HourOnBattery(nine, 20));
     struct Case {
         std::vector<std::string> arguments;
         int status;
@@ -621,6 +658,56 @@ TEST(LogReport, CommandLine) {
         {{"--help"}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
         {{"--format=csv", log}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
         {{log}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
+        // The summary's figures.
+        {{"-"},
+         0,
+         "...): 4 reports, 3 runs\n",
+         "",
+         kBanner + Status("12/01/26 08:00:00", kAc, "90%") + kBanner +
+             Status("12/01/26 09:00:00", kBattery, "90%") +
+             Status("12/01/26 10:00:00", kBattery, "85%") + kBanner +
+             Status("12/01/26 11:00:00", kAc, "85%")},
+        {{"-"},
+         0,
+         "...\n(the latest 1000 of 1001 sessions; --format=csv or --since lists the others)\nAsleep:",
+         "",
+         Hours(1001)},
+        {{"-"}, 0, "...  10.0  10h 00m         -  ac\nAsleep:", "", Hours(1000)},
+        // The trend by day while its days span less than four weeks.
+        {{"-"},
+         0,
+         "...\nBy day:\nDay ",
+         "",
+         HourOnBattery(nine, 10) + HourOnBattery(27 * day + nine, 10)},
+        {{"-"},
+         0,
+         "...\nBy week:\nWeek of ",
+         "",
+         HourOnBattery(nine, 10) + HourOnBattery(28 * day + nine, 10)},
+        {{"--format=csv", "--since=2026-12-01", "--until=2026-12-01", log}, 0, csv, ""},
+        // The fleet view: its order, its windows of 30 days and the change
+        // between them.
+        {{"-"},
+         0,
+         "...Health\n"
+         "wear             2026-12-01 2027-01-30        4  4h 00m            18.0   5h 33m   15.0   "
+         "6h 40m   -16.7%          -       -\n"
+         "mild             2026-12-01 2027-01-30        2  2h 00m            18.0   5h 33m   16.0   "
+         "6h 15m   -11.1%          -       -\n"
+         "better           2026-12-01 2027-01-30        2  2h 00m            10.0  10h 00m   12.0   "
+         "8h 20m   +20.0%          -       -\n"
+         "short            2026-12-01 2026-12-01        1  1h 00m            20.0   5h 00m   20.0   "
+         "5h 00m        -          -       -\n"
+         "long             2026-12-01 2026-12-01        1  1h 00m            12.0   8h 20m   12.0   "
+         "8h 20m        -          -       -\n"
+         "flat             2026-12-01 2027-01-30        2  2h 00m            10.0  10h 00m   10.0  "
+         "10h 00m        -          -       -\n"
+         "echo             2026-12-01 2026-12-01        1  1h 00m               -        -      -   "
+         "     -        -          -       -\n"
+         "zulu             2026-12-01 2026-12-01        1  1h 00m               -        -      -   "
+         "     -        -          -       -\n",
+         "",
+         fleet},
         // Host names in characters, not bytes; a long one cut.
         {{"-"},
          0,
@@ -828,6 +915,8 @@ TEST(LogReport, ThePageDrawsTheLogsFigures) {
           "<section class=\"machine\" id=\"machine-1\"><h2>short</h2>",
           "<section class=\"machine\" id=\"machine-2\"><h2>long</h2>"},
          {}},
+        {"1001 sessions", Hours(1001), -1, {"<p>The latest 1000 of 1001 sessions;"}, {}},
+        {"1000 sessions", Hours(1000), -1, {"</table></section>"}, {"The latest"}},
         {"no sessions",
          Status("12/01/26 08:00:00", kAc, "90%") + Status("12/01/26 09:00:00", kAc, "91%"),
          1,
