@@ -724,8 +724,8 @@ TEST(LogReport, CommandLine) {
         {{"--format=csv", log, testing::TempDir() + "./report-test.log"},
          1,
          "",
-         testing::TempDir() + "./report-test.log: the same file as " + log +
-             ", given twice; give each file once"},
+         testing::TempDir() + "./report-test.log: given twice (the same file as " + log +
+             "); give each file once"},
         // As Windows PowerShell 5.1 saves it, and with a UTF-8 mark.
         {{"--format=csv"}, 0, csv, "", Utf16(Replace(kOneRun, "\n", "\r\n"))},
         // The same log twice: the second begins before the first ends.

@@ -136,8 +136,9 @@ bool FindFileTarget(const std::string& path, const std::string& signature, FileT
                           !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
         CloseHandle(handle);
         if (target->regular) {
-            readOnly = information.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
-            size = static_cast<long long>(information.nFileSizeHigh) << 32 | information.nFileSizeLow;
+            readOnly = (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+            size = static_cast<long long>(information.nFileSizeHigh) << 32 |
+                   information.nFileSizeLow;
         }
     }
 #else

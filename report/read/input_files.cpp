@@ -127,9 +127,10 @@ std::string InputFiles::Check() {
             const FileIdentity& b = identities[i];
             if (names_[j] == names_[i] ||
                 (a.known && b.known && a.device == b.device && a.inode == b.inode)) {
-                return ShownName(names_[i], false) +
-                       (names_[j] == names_[i] ? ": given twice"
-                                               : ": the same file as " + ShownName(names_[j], false) + ", given twice") +
+                std::string earlier = names_[j] == names_[i]
+                                          ? ""
+                                          : " (the same file as " + ShownName(names_[j], false) + ")";
+                return ShownName(names_[i], false) + ": given twice" + earlier +
                        "; give each file once";
             }
         }
