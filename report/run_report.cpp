@@ -20,6 +20,7 @@
 #include "report/options.h"
 #include "report/output/battery_output.h"
 #include "report/output/csv_output.h"
+#include "report/output/file_target.h"
 #include "report/output/formatting.h"
 #include "report/output/html_page.h"
 #include "report/output/output_file.h"
@@ -70,9 +71,12 @@ std::string OutOfOrderMessage(const FilesOutOfOrder& order) {
            " " + AsArgument(order.earlier);
 }
 
-// What the summary says where no machine has a report to show.
-std::string NothingToShow(const LogParser& parser, const Options& options) {
+// What the summary says where no machine has a report to show; whether
+// the input held reports at all (those outside the dates or hosts asked for).
+std::string NothingToShow(const LogParser& parser, const Options& options, bool* heldReports) {
+    *heldReports = true;
     if (!parser.SawLog()) {
+        *heldReports = false;
         return "No line of the input looks like a Tolvane log. tolvane-report reads the "
                "monitor's output as saved with tee, and the journal as journalctl prints it "
                "(-o short-iso, short, short-precise, short-full, short-unix or cat).";
@@ -91,6 +95,7 @@ std::string NothingToShow(const LogParser& parser, const Options& options) {
     if (!options.hosts.empty()) {
         return "No reports from the hosts asked for with --host.";
     }
+    *heldReports = false;
     return "No Tolvane reports in the log.";
 }
 
@@ -133,8 +138,14 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     }
     InputFiles inputs(options.files, in);
     problem = inputs.Check();
+    // The page's file is looked at before anything is read: a swapped
+    // --html and log would otherwise put a page in the log's place.
+    FileTarget pageFile;
     if (problem.empty() && options.html && options.htmlPath != "-") {
         problem = inputs.Overwrites(options.htmlPath);
+        if (problem.empty()) {
+            FindFileTarget(options.htmlPath, kPageStart, &pageFile, &problem);
+        }
     }
     if (!problem.empty()) {
         return Fail(err, problem);
@@ -155,7 +166,7 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     if (csv) {
         csvWriter = std::make_unique<CsvWriter>(heldCsv.Stream());
     }
-    MachineLogs logs(csvWriter.get());
+    MachineLogs logs(csvWriter.get(), options.html);
     LogParser parser(options.range, options.hosts, &logs);
 
     if (inputs.ReadsStandardInput()) {
@@ -170,7 +181,11 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     parser.Finish();
 
     std::vector<const MachineLog*> machines = logs.Machines();
-    std::string empty = machines.empty() ? NothingToShow(parser, options) : "";
+    bool heldReports = true;
+    std::string empty = machines.empty() ? NothingToShow(parser, options, &heldReports) : "";
+    if (options.html && !heldReports) {
+        return Fail(err, empty + " No page was written.");
+    }
     std::vector<std::string> sources;
     for (const std::string& file : options.files) {
         sources.push_back(ShownName(file, false));
@@ -179,7 +194,7 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     // The page file first: when it fails, nothing has gone to standard output.
     auto page = [&](FILE* file) { WriteHtmlPage(file, machines, sources, empty); };
     if (options.html && options.htmlPath != "-" &&
-        !WriteFileWhole(options.htmlPath, page, &problem)) {
+        !WriteFileWhole(options.htmlPath, kPageStart, page, &problem)) {
         return Fail(err, problem);
     }
     if (csv && !heldCsv.CopyTo(out)) {

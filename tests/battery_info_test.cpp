@@ -148,6 +148,14 @@ TEST(BatteryInfo, PowerSupplyTreesGiveTheirCsv) {
                            {"model_name", "The \"Big\"\x01 One\n"},
                            {"energy_full", "1000000\n"}})},
          "BAT0,\"Acme, Inc.\",\"The \"\"Big\"\" One\",,,1.00,,\n", ""},
+        // What a spreadsheet would run: shown as text.
+        {"texts a spreadsheet takes for formulas",
+         {Battery("BAT0", {{"manufacturer", "=2+5*cmd|' /C calc'!A0\n"},
+                           {"model_name", "@SUM(1)\n"},
+                           {"technology", "-Li+ion\n"},
+                           {"energy_full", "1000000\n"}}),
+          Battery("+BAT1", {{"model_name", "5B10=\n"}, {"energy_full", "1000000\n"}})},
+         "'+BAT1,,5B10=,,,1.00,,\nBAT0,'=2+5*cmd|' /C calc'!A0,'@SUM(1),'-Li+ion,,1.00,,\n", ""},
         {"no supplies at all", {}, "", ""},
     };
     for (const Case& c : cases) {
@@ -173,7 +181,9 @@ TEST(BatteryInfo, LogLinesReadBack) {
     quoted.manufacturer = "Acme";
     quoted.technology = "Li-ion";
     quoted.cycleCount = 1200;
-    std::vector<BatteryInfo> batteries = {Info("BAT0", "5B10", 57, 49.41, 86.68), quoted};
+    // A text that a spreadsheet would take for a formula is written as read.
+    std::vector<BatteryInfo> batteries = {Info("BAT0", "5B10", 57, 49.41, 86.68), quoted,
+                                          Info("=BAT2", "@SUM(1)", 50, 40, 80)};
     struct tm local = {};
     local.tm_year = 126;  // 2026
     local.tm_mon = 11;
@@ -184,6 +194,8 @@ TEST(BatteryInfo, LogLinesReadBack) {
     std::string lines = HealthLogLines(batteries, local);
     EXPECT_EQ(lines.substr(0, lines.find('\n')),
               "12/09/26 08:05:07  Battery health: BAT0,,5B10,,57.00,49.41,86.7,");
+    EXPECT_NE(lines.find("  Battery health: =BAT2,,@SUM(1),,50.00,40.00,80.0,\n"), std::string::npos)
+        << lines;
     size_t at = 0;
     for (const BatteryInfo& battery : batteries) {
         size_t end = lines.find('\n', at);

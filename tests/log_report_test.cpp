@@ -226,6 +226,33 @@ std::string Alpha(const char* pid, const char* clock, const char* source, const 
            "]: " + Status(("12/12/26 " + std::string(clock)).c_str(), source, state);
 }
 
+// `log` as `journalctl -o short` prints it for the machine `host` (a time
+// without a year: the stamps' own count).
+std::string OnHost(const std::string& host, const std::string& log) {
+    std::string journal;
+    for (size_t at = 0, end; at < log.size(); at = end + 1) {
+        end = log.find('\n', at);
+        journal += "Dec 01 00:00:00 " + host + " tolvane[7]: " + log.substr(at, end - at) + "\n";
+    }
+    return journal;
+}
+
+// An hour on battery from 90 % at `drain` points an hour (a divisor of
+// 3600), from `start` seconds after 2026-12-01 00:00, then on mains.
+std::string HourOnBattery(int64_t start, int drain) {
+    return Steps(start, 90, 90 - drain, 3600 / drain) +
+           Status(Stamp(start + 3600).c_str(), kAc, (std::to_string(90 - drain) + "%").c_str());
+}
+
+// `count` such hours at 10 %/h, one every two hours.
+std::string Hours(int count) {
+    std::string log;
+    for (int i = 0; i < count; i++) {
+        log += HourOnBattery(i * 7200, 10);
+    }
+    return log;
+}
+
 // Text as Windows PowerShell 5.1's `>` writes it (UTF-16LE with its mark),
 // or big-endian; `text` is ASCII or UTF-8 of at most three bytes a
 // character, or U+1F50B written as "<battery>".
@@ -541,6 +568,23 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
          "2026-12-12T08:00:01+00:00,2026-12-12T08:30:01+00:00,1800,90,85,10.00,36000,,ac,0,Your "
          "Laptop\n",
          {}},
+        // Hosts a spreadsheet would take for formulas (any laptop's root
+        // may name it so): their cells shown as text.
+        {"hosts that look like formulas",
+         Interleaved({"=2+5*cmd|A0 tolvane[10]", "@SUM(1) tolvane[20]", "+1 tolvane[30]",
+                      "-x tolvane[40]"}),
+         "2026-12-12T08:00:00+00:00,2026-12-12T08:30:00+00:00,1800,90,85,10.00,36000,,ac,0,'=2+5*cmd|A0\n"
+         "2026-12-12T08:00:01+00:00,2026-12-12T08:30:01+00:00,1800,90,85,10.00,36000,,ac,0,'@SUM(1)\n"
+         "2026-12-12T08:00:02+00:00,2026-12-12T08:30:02+00:00,1800,90,85,10.00,36000,,ac,0,'+1\n"
+         "2026-12-12T08:00:03+00:00,2026-12-12T08:30:03+00:00,1800,90,85,10.00,36000,,ac,0,'-x\n",
+         {}},
+        // A number is no formula: remaining times shown 1/6 too short stay
+        // a negative error.
+        {"remaining times too short",
+         Steps(3 * 3600, 80, 70, 360, [](int c) { return 300 * c; }) +
+             Status("12/01/26 04:00:00", kAc, "70%"),
+         "2026-12-01T03:00:00,2026-12-01T04:00:00,3600,80,70,10.00,36000,-17.2,ac,0,\n",
+         {}},
         // Two users logged in, each with a monitor: one battery, one session;
         // the second one's start is no restart.
         {"two monitors on one machine",
@@ -639,6 +683,20 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
                       "alpha tolvane[70]", "alpha tolvane[80]", "alpha tolvane[90]"}),
          "2026-12-12T08:00:00+00:00,2026-12-12T08:30:00+00:00,1800,90,85,10.00,36000,,ac,0,alpha\n",
          {}},
+        // 8 points in 7201 s: a full charge lasts 90012.5 s, rounded half up.
+        {"full runtime of half a second",
+         Status("12/01/26 09:00:00", kBattery, "90%") + Status("12/01/26 11:00:01", kBattery, "82%") +
+             Status("12/01/26 11:00:01", kAc, "82%"),
+         "2026-12-01T09:00:00,2026-12-01T11:00:01,7201,90,82,4.00,90013,,ac,0,\n",
+         {}},
+        // Both limits on one day: only its own reports.
+        {"since and until the same day",
+         overMidnight + Status("12/07/26 09:00:00", kBattery, "90%") +
+             Status("12/07/26 10:00:00", kAc, "80%") + Status("12/08/26 09:00:00", kBattery, "90%") +
+             Status("12/08/26 10:00:00", kAc, "80%"),
+         "2026-12-07T00:30:00,2026-12-07T01:00:00,1800,40,40,0.00,,,ac,0,\n"
+         "2026-12-07T09:00:00,2026-12-07T10:00:00,3600,90,90,0.00,,,ac,0,\n",
+         {dec7, dec7}},
         {"until",
          overMidnight,
          "2026-12-06T22:00:00,2026-12-06T23:00:00,3600,60,50,10.00,36000,,cut,0,\n",
@@ -718,13 +776,31 @@ TEST(LogReport, CommandLine) {
     std::string log = testing::TempDir() + "report-test.log";
     std::string input = testing::TempDir() + "report-test-stdin.log";
     std::string page = testing::TempDir() + "report-test.html";
+    std::string unwritten = testing::TempDir() + "report-test-unwritten.html";
     remove(page.c_str());
+    remove(unwritten.c_str());
     WriteFile(log, kOneRun);
     const std::string csv = std::string(kCsvHeader) + "\n" + kOneRunSession + "\n";
+    const int64_t day = 86400, nine = 9 * 3600;
+    const std::string undrained = Status(Stamp(nine).c_str(), kBattery, "90%") +
+                                  Status(Stamp(nine + 3600).c_str(), kAc, "89%");
+    // Machines met in another order than the fleet view's. wear: 10 and
+    // 20 %/h in its first 30 days, 40 %/h 30 days after its first session,
+    // 18 %/h 60 days after it; flat: 59 days 23 hours between its two.
+    const std::string fleet =
+        OnHost("zulu", undrained) +
+        OnHost("wear", HourOnBattery(nine, 10) + HourOnBattery(29 * day + 21 * 3600, 20) +
+                           HourOnBattery(30 * day + nine, 40) + HourOnBattery(60 * day + nine, 18)) +
+        OnHost("flat", HourOnBattery(nine, 10) + HourOnBattery(60 * day + nine - 3600, 10)) +
+        OnHost("better", HourOnBattery(nine, 12) + HourOnBattery(60 * day + nine, 10)) +
+        OnHost("long", HourOnBattery(nine, 12)) +
+        OnHost("mild", HourOnBattery(nine, 16) + HourOnBattery(60 * day + nine, 18)) +
+        OnHost("echo", undrained) + OnHost("short", HourOnBattery(nine, 20));
     struct Case {
         std::vector<std::string> arguments;
         int status;
-        std::string out;  // exactly; "Usage" for the help text; "From ..." a summary and a page
+        std::string out;  // exactly; "Usage" for the help text; "From ..." a summary and a page;
+                          // "..." and a part of it
         std::string err;  // a part of it
         std::string in = kOneRun;
         const char* inMode = "rb";   // "ab": standard input fails when read
@@ -769,13 +845,26 @@ TEST(LogReport, CommandLine) {
          "",
          "/nonexistent/battery.log: No such file"},
         {{"."}, 1, "", "tolvane-report: .: "},  // a directory: EISDIR here, EACCES on Windows
-        {{"--html=/nonexistent/page.html", log}, 1, "", "/nonexistent/page.html: No such file"},
+        // The folder is named: it is where the page can't be made.
+        {{"--html=/nonexistent/page.html", log},
+         1,
+         "",
+         "/nonexistent: No such file or directory (the folder of /nonexistent/page.html"},
         // A new page, then one replaced (on Windows by MoveFileEx).
         {{"--html", page, log}, 0, "", ""},
         {{"--html", page, "--since=2026-12-02", log}, 0, "", ""},
         // The page must never replace the log it is made from.
         {{"--html", log, "--format=csv", log}, 1, "", log + ": is the input file " + log},
         {{"--html=" + input}, 1, "", input + ": is standard input; the page would replace it"},
+        // The page's file and the log swapped: the log is no page, and the
+        // page holds no report.
+        {{"--html", log, page}, 1, "", log + ": not replaced: it is not a page tolvane-report wrote"},
+        {{"--html", unwritten, page}, 1, "", "No line of the input looks like a Tolvane log. "},
+        {{"--html", unwritten, "-"},
+         1,
+         "",
+         "No Tolvane reports in the log. No page was written.",
+         kBanner},
         // Standard input fails once the first file is read: still no half CSV.
         {{"--format=csv", log, "-"}, 1, "", "tolvane-report: standard input: ", kOneRun, "ab"},
         {{"--format=csv"}, 1, "", "tolvane-report: standard input: ", kOneRun, "ab"},
@@ -784,6 +873,74 @@ TEST(LogReport, CommandLine) {
         {{"--help"}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
         {{"--format=csv", log}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
         {{log}, 1, "", "tolvane-report: standard output: ", kOneRun, "rb", "rb"},
+        // The summary's figures.
+        {{"-"},
+         0,
+         "...): 4 reports, 3 runs\n",
+         "",
+         kBanner + Status("12/01/26 08:00:00", kAc, "90%") + kBanner +
+             Status("12/01/26 09:00:00", kBattery, "90%") +
+             Status("12/01/26 10:00:00", kBattery, "85%") + kBanner +
+             Status("12/01/26 11:00:00", kAc, "85%")},
+        {{"-"},
+         0,
+         "...\n(the latest 1000 of 1001 sessions; --format=csv or --since lists the others)\nAsleep:",
+         "",
+         Hours(1001)},
+        {{"-"}, 0, "...  10.0  10h 00m         -  ac\nAsleep:", "", Hours(1000)},
+        // The trend by day while its days span less than four weeks.
+        {{"-"},
+         0,
+         "...\nBy day:\nDay ",
+         "",
+         HourOnBattery(nine, 10) + HourOnBattery(27 * day + nine, 10)},
+        {{"-"},
+         0,
+         "...\nBy week:\nWeek of ",
+         "",
+         HourOnBattery(nine, 10) + HourOnBattery(28 * day + nine, 10)},
+        {{"--format=csv", "--since=2026-12-01", "--until=2026-12-01", log}, 0, csv, ""},
+        // The fleet view: its order, its windows of 30 days and the change
+        // between them.
+        {{"-"},
+         0,
+         "...Health\n"
+         "wear             2026-12-01 2027-01-30        4  4h 00m            18.0   5h 33m   15.0   "
+         "6h 40m   -16.7%          -       -\n"
+         "mild             2026-12-01 2027-01-30        2  2h 00m            18.0   5h 33m   16.0   "
+         "6h 15m   -11.1%          -       -\n"
+         "better           2026-12-01 2027-01-30        2  2h 00m            10.0  10h 00m   12.0   "
+         "8h 20m   +20.0%          -       -\n"
+         "short            2026-12-01 2026-12-01        1  1h 00m            20.0   5h 00m   20.0   "
+         "5h 00m        -          -       -\n"
+         "long             2026-12-01 2026-12-01        1  1h 00m            12.0   8h 20m   12.0   "
+         "8h 20m        -          -       -\n"
+         "flat             2026-12-01 2027-01-30        2  2h 00m            10.0  10h 00m   10.0  "
+         "10h 00m        -          -       -\n"
+         "echo             2026-12-01 2026-12-01        1  1h 00m               -        -      -   "
+         "     -        -          -       -\n"
+         "zulu             2026-12-01 2026-12-01        1  1h 00m               -        -      -   "
+         "     -        -          -       -\n",
+         "",
+         fleet},
+        // Host names in characters, not bytes; a long one cut.
+        {{"-"},
+         0,
+         "...Health\n"
+         "caf\xC3\xA9-lab         2026-12-01 2026-12-01        1  1h 00m            20.0   5h 00m   "
+         "20.0   5h 00m        -          -       -\n"
+         "a-very-long-hos\xE2\x80\xA6 2026-12-01 2026-12-01        1  1h 00m            12.0   8h 20m   "
+         "12.0   8h 20m        -          -       -\n",
+         "",
+         OnHost("caf\xC3\xA9-lab", HourOnBattery(nine, 20)) +
+             OnHost("a-very-long-host-name.example.org", HourOnBattery(nine, 12))},
+        // A file given twice, by the same name or another.
+        {{log, log}, 1, "", log + ": given twice; give each file once"},
+        {{"--format=csv", log, testing::TempDir() + "./report-test.log"},
+         1,
+         "",
+         testing::TempDir() + "./report-test.log: given twice (the same file as " + log +
+             "); give each file once"},
         // As Windows PowerShell 5.1 saves it, and with a UTF-8 mark.
         {{"--format=csv"}, 0, csv, "", Utf16(Replace(kOneRun, "\n", "\r\n"))},
         // The same log twice: the second begins before the first ends.
@@ -825,6 +982,9 @@ TEST(LogReport, CommandLine) {
         } else if (c.out.rfind("From ", 0) == 0) {
             EXPECT_EQ(written.rfind(c.out, 0), 0u) << name << ": " << written;
             EXPECT_NE(written.find("\n<!DOCTYPE html>"), std::string::npos) << name;
+        } else if (c.out.rfind("...", 0) == 0) {
+            EXPECT_NE(written.find(c.out.substr(3)), std::string::npos)
+                << name << ": no\n" << c.out.substr(3) << "\nin\n" << written;
         } else {
             EXPECT_EQ(written, c.out) << name;
         }
@@ -840,6 +1000,7 @@ TEST(LogReport, CommandLine) {
     ASSERT_TRUE(file);
     EXPECT_EQ(Contents(file), kOneRun) << "the log, after all of that";
     fclose(file);
+    EXPECT_EQ(fopen(unwritten.c_str(), "rb"), nullptr) << "a page of no report";
     file = fopen(page.c_str(), "rb");
     ASSERT_TRUE(file) << page;
     std::string html = Contents(file);  // the second page: no session after --since
@@ -961,6 +1122,16 @@ TEST(LogReport, ThePageDrawsTheLogsFigures) {
           ">2026-01-05</text>",
           ">2027-03-01</text>"},
          {"Drain per day", "<title>2026-01-07: "}},
+        // Each machine's section in the fleet table's order.
+        {"machines",
+         OnHost("long", HourOnBattery(9 * 3600, 12)) + OnHost("short", HourOnBattery(9 * 3600, 20)),
+         -1,
+         {"<tr><td><a href=\"#machine-1\">short</a>", "<tr><td><a href=\"#machine-2\">long</a>",
+          "<section class=\"machine\" id=\"machine-1\"><h2>short</h2>",
+          "<section class=\"machine\" id=\"machine-2\"><h2>long</h2>"},
+         {}},
+        {"1001 sessions", Hours(1001), -1, {"<p>The latest 1000 of 1001 sessions;"}, {}},
+        {"1000 sessions", Hours(1000), -1, {"</table></section>"}, {"The latest"}},
         {"no sessions",
          Status("12/01/26 08:00:00", kAc, "90%") + Status("12/01/26 09:00:00", kAc, "91%"),
          1,
@@ -1092,6 +1263,9 @@ TEST(LogReport, TextSummary) {
           "        -  ac\n"
           "2000-01-01 00:00 2026-12-11 10:06 236194h 06m 236194h 00m  90%  89%   0.0        - "
           "        -  ac\n"}},
+        // A session that slept: on battery is the time awake, asleep apart.
+        {WakeLog(2760),
+         {"On battery 2h 00m in 1 session, on mains 0h 00m; asleep on battery 0h 46m\n"}},
     };
     for (const Case& c : cases) {
         MachineLogs logs(nullptr);
@@ -1109,21 +1283,6 @@ TEST(LogReport, TextSummary) {
             EXPECT_NE(text.find(part), std::string::npos) << "no\n" << part << "in\n" << text;
         }
     }
-    // A session that slept: on battery is the time awake, asleep apart.
-    MachineLogs slept(nullptr);
-    LogParser wake(DateRange(), {}, &slept);
-    LineSplitter wakeLines(&wake);
-    std::string log = WakeLog(2760);
-    wakeLines.Feed(log.data(), log.size());
-    wake.Finish();
-    out = tmpfile();
-    ASSERT_TRUE(out);
-    WriteTextSummary(out, *slept.Machines()[0]);
-    text = Contents(out);
-    fclose(out);
-    EXPECT_NE(text.find("On battery 2h 00m in 1 session, on mains 0h 00m; asleep on battery 0h 46m\n"),
-              std::string::npos)
-        << text;
 }
 
 // A year of a report every ten minutes, three sessions on battery a day

@@ -51,6 +51,72 @@ void ChargeSeries::Start(int64_t origin) {
     width_ = 1;
     buckets_.clear();
     hasLast_ = false;
+    given_.clear();
+    bucketed_ = false;
+}
+
+void ChargeSeries::Add(const Given& given) {
+    if (bucketed_) {
+        Apply(given);
+        return;
+    }
+    given_.push_back(given);
+    if (given_.size() >= kMaxGiven) {
+        MakeBuckets();
+    }
+}
+
+void ChargeSeries::MakeBuckets() {
+    bucketed_ = true;
+    buckets_.reserve(kBuckets);
+    for (const Given& given : given_) {
+        Apply(given);
+    }
+    std::vector<Given>().swap(given_);
+}
+
+void ChargeSeries::Apply(const Given& given) {
+    switch (given.kind) {
+        case Kind::Charge:
+        case Kind::ChargeStartingRun:
+            AddChargeToBuckets(given.from, given.charge, given.kind == Kind::ChargeStartingRun);
+            break;
+        case Kind::Mains:
+        case Kind::Battery:
+            AddSpan(given.from, given.to, given.kind == Kind::Battery);
+            break;
+        case Kind::SessionStart: {
+            ChargeBucket& bucket = buckets_[Index(given.from)];
+            MarkBattery(&bucket, given.from, given.from);
+            bucket.sessions++;
+            break;
+        }
+        case Kind::Break: {
+            ChargeBucket& bucket = buckets_[Index(given.from)];
+            if (!bucket.any || bucket.firstAt >= given.from) {
+                bucket.startsRun = true;
+            }
+            break;
+        }
+    }
+}
+
+int64_t ChargeSeries::Width() const {
+    if (bucketed_) {
+        return width_;
+    }
+    ChargeSeries drawn = *this;
+    drawn.MakeBuckets();
+    return drawn.width_;
+}
+
+std::vector<ChargeBucket> ChargeSeries::Buckets() const {
+    if (bucketed_) {
+        return buckets_;
+    }
+    ChargeSeries drawn = *this;
+    drawn.MakeBuckets();
+    return drawn.buckets_;
 }
 
 size_t ChargeSeries::Index(int64_t elapsed) {
@@ -72,7 +138,7 @@ size_t ChargeSeries::Index(int64_t elapsed) {
     return index;
 }
 
-void ChargeSeries::AddCharge(int64_t elapsed, int charge, bool startsRun) {
+void ChargeSeries::AddChargeToBuckets(int64_t elapsed, int charge, bool startsRun) {
     bool missedSteps = hasLast_ && !startsRun && elapsed - lastAt_ >= kQuietSeconds &&
                        abs(charge - lastCharge_) >= kMissedSteps;
     hasLast_ = true;
@@ -92,14 +158,7 @@ void ChargeSeries::AddCharge(int64_t elapsed, int charge, bool startsRun) {
         bucket.highAt = elapsed;
     }
     if (missedSteps) {
-        BreakAt(elapsed);
-    }
-}
-
-void ChargeSeries::BreakAt(int64_t elapsed) {
-    ChargeBucket& bucket = buckets_[Index(elapsed)];
-    if (!bucket.any || bucket.firstAt >= elapsed) {
-        bucket.startsRun = true;
+        Apply({elapsed, elapsed, 0, Kind::Break});
     }
 }
 
@@ -123,16 +182,22 @@ void ChargeSeries::AddSpan(int64_t from, int64_t to, bool battery) {
     }
 }
 
+void ChargeSeries::AddCharge(int64_t elapsed, int charge, bool startsRun) {
+    Add({elapsed, elapsed, charge, startsRun ? Kind::ChargeStartingRun : Kind::Charge});
+}
+
+void ChargeSeries::BreakAt(int64_t elapsed) {
+    Add({elapsed, elapsed, 0, Kind::Break});
+}
+
 void ChargeSeries::AddMains(int64_t from, int64_t to) {
-    AddSpan(from, to, false);
+    Add({from, to, 0, Kind::Mains});
 }
 
 void ChargeSeries::AddBattery(int64_t from, int64_t to) {
-    AddSpan(from, to, true);
+    Add({from, to, 0, Kind::Battery});
 }
 
 void ChargeSeries::AddSessionStart(int64_t elapsed) {
-    ChargeBucket& bucket = buckets_[Index(elapsed)];
-    MarkBattery(&bucket, elapsed, elapsed);
-    bucket.sessions++;
+    Add({elapsed, elapsed, 0, Kind::SessionStart});
 }

@@ -3,7 +3,9 @@
 // its highest charge (so no dip is lost), how long it was on mains and on
 // battery, and how many sessions on battery began in it. When the span
 // outgrows the buckets, neighbours merge and each covers twice the time,
-// so a year of reports costs what a day does.
+// so a year of reports costs what a day does. A machine with few reports
+// (a fleet's journal may hold thousands) keeps only what it was given,
+// and makes its buckets from that when they are drawn.
 #ifndef TOLVANE_REPORT_FIGURES_CHART_SERIES_H
 #define TOLVANE_REPORT_FIGURES_CHART_SERIES_H
 
@@ -51,13 +53,32 @@ public:
     void BreakAt(int64_t elapsed);
 
     int64_t Origin() const { return origin_; }
-    int64_t Width() const { return width_; }  // seconds per bucket
-    const std::vector<ChargeBucket>& Buckets() const { return buckets_; }
+    // Seconds per bucket, and the buckets; worked out from what the series
+    // was given where it has kept that rather than buckets.
+    int64_t Width() const;
+    std::vector<ChargeBucket> Buckets() const;
 
 private:
+    // What the series was given, kept while that takes less room than the
+    // buckets would.
+    enum class Kind : char { Charge, ChargeStartingRun, Mains, Battery, SessionStart, Break };
+    struct Given {
+        int64_t from;
+        int64_t to;
+        int charge;
+        Kind kind;
+    };
+    static const size_t kMaxGiven = 512;
+
+    void Add(const Given& given);
+    void Apply(const Given& given);
+    void MakeBuckets();
     size_t Index(int64_t elapsed);
     void AddSpan(int64_t from, int64_t to, bool battery);
+    void AddChargeToBuckets(int64_t elapsed, int charge, bool startsRun);
 
+    std::vector<Given> given_;
+    bool bucketed_ = false;
     int64_t origin_ = 0;
     int64_t width_ = 1;
     std::vector<ChargeBucket> buckets_;

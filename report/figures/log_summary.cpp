@@ -12,7 +12,9 @@ const size_t kMaxFirstDrains = 4096;
 void LogSummary::OnReport(const Report& report) {
     if (reports_ == 0) {
         first_ = report.time;
-        charge_.Start(report.time.elapsed);
+        if (charts_) {
+            charge_.Start(report.time.elapsed);
+        }
     }
     reports_++;
     last_ = report.time;
@@ -22,11 +24,13 @@ void LogSummary::OnReport(const Report& report) {
     } else if (previous_.source == PowerSource::Mains) {
         // From a report on mains to the next one, it was on mains.
         mainsSeconds_ += report.time.elapsed - previous_.time.elapsed;
-        charge_.AddMains(previous_.time.elapsed, report.time.elapsed);
-    } else if (previous_.source == PowerSource::Battery) {
+        if (charts_) {
+            charge_.AddMains(previous_.time.elapsed, report.time.elapsed);
+        }
+    } else if (charts_ && previous_.source == PowerSource::Battery) {
         charge_.AddBattery(previous_.time.elapsed, report.time.elapsed);
     }
-    if (report.charge >= 0) {
+    if (charts_ && report.charge >= 0) {
         charge_.AddCharge(report.time.elapsed, report.charge, startsRun);
     }
     inRun_ = true;
@@ -41,12 +45,14 @@ void LogSummary::OnSession(const Session& session) {
     sessionCount_++;
     batterySeconds_ += session.seconds - session.asleepSeconds;
     asleepSeconds_ += session.asleepSeconds;
-    charge_.AddSessionStart(session.start.elapsed);
-    for (const SleepGap& sleep : session.sleeps) {
-        charge_.BreakAt(sleep.to);
-    }
-    for (const EstimatePoint& point : session.estimates) {
-        estimates_.Add(point);
+    if (charts_) {
+        charge_.AddSessionStart(session.start.elapsed);
+        for (const SleepGap& sleep : session.sleeps) {
+            charge_.BreakAt(sleep.to);
+        }
+        for (const EstimatePoint& point : session.estimates) {
+            estimates_.Add(point);
+        }
     }
     if (session.fullRuntimeSeconds) {
         drain_.Book(session);

@@ -26,7 +26,9 @@ public:
     static constexpr size_t kKeptEstimates = 2000;
     static constexpr size_t kMaxPeriods = DrainBook::kMaxPeriods;
 
-    LogSummary() : estimates_(kKeptEstimates) {}
+    // `charts`: keep the charge series and the remaining times for the
+    // page's charts; without them a machine costs a few kilobytes.
+    explicit LogSummary(bool charts = true) : charts_(charts), estimates_(kKeptEstimates) {}
     void OnReport(const Report& report);
     void OnRunEnd();
     void OnSession(const Session& session);
@@ -54,6 +56,7 @@ public:
     double SessionSpanDays() const;
 
 private:
+    bool charts_;
     int64_t reports_ = 0;
     int64_t runs_ = 0;
     int64_t sessionCount_ = 0;

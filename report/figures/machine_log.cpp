@@ -8,7 +8,7 @@ void MachineLog::OnSession(const Session& session) {
 }
 
 MachineSink* MachineLogs::ForMachine(const std::string& host) {
-    logs_.push_back(std::make_unique<MachineLog>(host, sessions_));
+    logs_.push_back(std::make_unique<MachineLog>(host, sessions_, charts_));
     return logs_.back().get();
 }
 

@@ -19,9 +19,9 @@
 class MachineLog : public MachineSink, public SessionSink {
 public:
     // `host`: the machine's name in the journal; empty for a log from tee.
-    // `sessions` may be null.
-    MachineLog(std::string host, MachineSessionSink* sessions)
-        : host_(std::move(host)), sessions_(sessions) {}
+    // `sessions` may be null. `charts`: keep what the page's charts draw.
+    MachineLog(std::string host, MachineSessionSink* sessions, bool charts)
+        : host_(std::move(host)), sessions_(sessions), summary_(charts) {}
     MachineLog(const MachineLog&) = delete;
     MachineLog& operator=(const MachineLog&) = delete;
 
@@ -55,8 +55,11 @@ private:
 
 class MachineLogs : public MachineSinks {
 public:
-    // Each machine's sessions also go to `sessions` (may be null).
-    explicit MachineLogs(MachineSessionSink* sessions) : sessions_(sessions) {}
+    // Each machine's sessions also go to `sessions` (may be null);
+    // `charts`: each keeps what the page's charts draw (only the page
+    // draws them).
+    explicit MachineLogs(MachineSessionSink* sessions, bool charts = true)
+        : sessions_(sessions), charts_(charts) {}
     MachineSink* ForMachine(const std::string& host) override;
     // The machines with a report or a health reading, in the order the
     // reader met them.
@@ -64,6 +67,7 @@ public:
 
 private:
     MachineSessionSink* sessions_;
+    bool charts_;
     std::vector<std::unique_ptr<MachineLog>> logs_;
 };
 

@@ -56,7 +56,12 @@ std::string NotPlausibleText(std::optional<double> fullWh, std::optional<double>
 
 std::string BatteryCsv(const std::vector<BatteryInfo>& batteries) {
     std::string csv = std::string(kBatteryCsvHeader) + "\n";
-    for (const BatteryInfo& info : batteries) {
+    for (BatteryInfo info : batteries) {
+        // Texts a spreadsheet could take for a formula; the log's health
+        // line keeps them as read, to be read back as they were.
+        for (std::string* text : {&info.name, &info.manufacturer, &info.model, &info.technology}) {
+            *text = SpreadsheetText(*text);
+        }
         csv += BatteryCsvRecord(info) + "\n";
     }
     return csv;

@@ -33,7 +33,7 @@ std::string CsvLine(const Session& session, const std::string& host) {
         line += FormatFixed(*session.estimateErrorPercent, 1);
     }
     line += session.endedOnMains ? ",ac," : ",cut,";
-    return line + std::to_string(session.asleepSeconds) + "," + CsvField(host);
+    return line + std::to_string(session.asleepSeconds) + "," + CsvField(SpreadsheetText(host));
 }
 
 CsvWriter::CsvWriter(FILE* out) : out_(out) {

@@ -16,7 +16,7 @@ extern const char* const kCsvHeader;
 // One line without its line feed: times as YYYY-MM-DDTHH:MM:SS (with the
 // offset where the journal gave one), the drain with two decimals, the
 // error with one, an empty field where a figure has no value; `host` last
-// (empty for a log from tee).
+// (empty for a log from tee), kept from being taken for a formula.
 std::string CsvLine(const Session& session, const std::string& host);
 
 class CsvWriter : public MachineSessionSink {

@@ -42,6 +42,12 @@ std::string FormatError(double percent) {
     return (text[0] == '-' || text == "0.0" ? text : "+" + text) + "%";
 }
 
+std::string SpreadsheetText(const std::string& text) {
+    return !text.empty() && std::string("=+-@\t\r").find(text[0]) != std::string::npos
+               ? "'" + text
+               : text;
+}
+
 std::string FormatCount(int64_t count, const char* noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }

@@ -20,6 +20,10 @@ std::string FormatDuration(double seconds, bool days = false);
 std::string FormatMinute(const CivilTime& time);
 // A median estimate error: "+4.1%", "-12.0%", "0.0%".
 std::string FormatError(double percent);
+// A text cell of a CSV as a spreadsheet shows it and never runs it: one
+// that begins with = + - @, a tab or a CR (a formula, to a spreadsheet)
+// gets a ' in front. For text only: a number stays as it is.
+std::string SpreadsheetText(const std::string& text);
 // "1 session", "8 sessions".
 std::string FormatCount(int64_t count, const char* noun);
 

@@ -156,6 +156,8 @@ std::string Numbered(std::string html, size_t number) {
 
 }  // namespace
 
+const char* const kPageStart = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">";
+
 std::string EscapeHtml(const std::string& text) {
     std::string escaped;
     for (char c : text) {
@@ -186,10 +188,9 @@ void WriteHtmlPage(FILE* out, const std::vector<const MachineLog*>& machines,
         names += (names.empty() ? "" : ", ") + EscapeHtml(source);
     }
     fprintf(out,
-            "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
-            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+            "%s\n<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
             "<title>Battery report</title>\n%s</head><body>\n<h1>Battery report</h1>\n",
-            kStyle);
+            kPageStart, kStyle);
     if (machines.empty()) {
         fprintf(out, "<p class=\"lead\">%s</p>\n</body></html>\n", EscapeHtml(empty).c_str());
         return;
@@ -199,17 +200,19 @@ void WriteHtmlPage(FILE* out, const std::vector<const MachineLog*>& machines,
     } else {
         FleetTable fleet = MakeFleetTable(machines);
         Table table = Escaped(fleet.table);
+        // Row n links to section n: the sections come in the table's order.
         for (size_t row = 0; row < fleet.order.size(); row++) {
             std::string& host = table.rows[row][0];
-            host = "<a href=\"#machine-" + std::to_string(fleet.order[row] + 1) + "\">" + host +
-                   "</a> " + WeeklyDrainSvg(machines[fleet.order[row]]->Summary());
+            host = "<a href=\"#machine-" + std::to_string(row + 1) + "\">" + host + "</a> " +
+                   WeeklyDrainSvg(machines[fleet.order[row]]->Summary());
         }
         fprintf(out, "<p class=\"lead\">%s Read from %s.</p>\n%s\n",
                 EscapeHtml(fleet.caption).c_str(), names.c_str(), HtmlTable("fleet", table).c_str());
-        for (size_t index = 0; index < machines.size(); index++) {
+        for (size_t row = 0; row < fleet.order.size(); row++) {
+            const MachineLog& machine = *machines[fleet.order[row]];
             fprintf(out, "<section class=\"machine\" id=\"machine-%zu\"><h2>%s</h2>\n%s</section>\n",
-                    index + 1, EscapeHtml(machines[index]->Host()).c_str(),
-                    Numbered(MachineBody(*machines[index], names), index + 1).c_str());
+                    row + 1, EscapeHtml(machine.Host()).c_str(),
+                    Numbered(MachineBody(machine, names), row + 1).c_str());
         }
     }
     fprintf(out, "<footer>Made by tolvane-report %s.</footer>\n</body></html>\n", TOLVANE_VERSION);

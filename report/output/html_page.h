@@ -12,6 +12,10 @@
 
 #include "report/figures/machine_log.h"
 
+// What every page begins with, as the first release's did too: a file
+// that begins otherwise is no page of ours, and is never replaced by one.
+extern const char* const kPageStart;
+
 // `sources`: the names of the files read, as messages call them;
 // `empty`: what to say where no machine has a report.
 void WriteHtmlPage(FILE* out, const std::vector<const MachineLog*>& machines,

@@ -12,9 +12,11 @@
 #include <process.h>
 #include <windows.h>
 #else
-#include <limits.h>
 #include <unistd.h>
 #endif
+
+#include "report/output/file_target.h"
+#include "report/output/temporary_file.h"
 
 namespace {
 
@@ -40,86 +42,45 @@ bool WriteStream(const std::string& path, const std::function<void(FILE*)>& writ
     return written;
 }
 
-#ifdef _WIN32
-bool IsDiskFileOrAbsent(const std::string& path) {
-    HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return true;
-    }
-    BY_HANDLE_FILE_INFORMATION information;
-    bool disk = GetFileType(handle) == FILE_TYPE_DISK &&
-                GetFileInformationByHandle(handle, &information) &&
-                !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    CloseHandle(handle);
-    return disk;
-}
-#else
-// The file a chain of symlinks leads to (it need not exist yet), so that
-// the link stays and its target is replaced.
-std::string FollowLinks(std::string path) {
-    for (int hops = 0; hops < 40; hops++) {
-        struct stat status;
-        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
-            break;
-        }
-        char target[PATH_MAX];
-        ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
-        if (length <= 0) {
-            break;
-        }
-        std::string next(target, static_cast<size_t>(length));
-        size_t slash = path.rfind('/');
-        path = next[0] == '/' || slash == std::string::npos ? next : path.substr(0, slash + 1) + next;
-    }
-    return path;
-}
-#endif
-
 }  // namespace
 
-bool WriteFileWhole(const std::string& path, const std::function<void(FILE*)>& write,
-                    std::string* problem) {
-#ifdef _WIN32
-    const std::string target = path;
-    if (!IsDiskFileOrAbsent(path)) {
+bool WriteFileWhole(const std::string& path, const std::string& signature,
+                    const std::function<void(FILE*)>& write, std::string* problem) {
+    FileTarget target;
+    if (!FindFileTarget(path, signature, &target, problem)) {
+        return false;
+    }
+    if (!target.regular) {
         return WriteStream(path, write, problem);
     }
+#ifdef _WIN32
     int id = _getpid();
 #else
-    const std::string target = FollowLinks(path);
-    struct stat status;
-    bool replacing = stat(target.c_str(), &status) == 0;
-    if (replacing && !S_ISREG(status.st_mode)) {
-        return WriteStream(path, write, problem);
-    }
     int id = static_cast<int>(getpid());
 #endif
     // Beside the file, so that the rename stays on its file system.
     std::string temporary;
     int descriptor = -1;
     for (int attempt = 0; attempt < 100 && descriptor < 0; attempt++) {
-        temporary = target + ".tmp-" + std::to_string(id) + "-" + std::to_string(attempt);
-#ifdef _WIN32
-        descriptor = _open(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                           _S_IREAD | _S_IWRITE);
-#else
-        descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-#endif
+        temporary = target.path + ".tmp-" + std::to_string(id) + "-" + std::to_string(attempt);
+        descriptor = CreateTemporaryFile(temporary);
         if (descriptor < 0 && errno != EEXIST) {
             break;
         }
     }
     if (descriptor < 0) {
-        *problem = Failure(path, errno);
+        // The page itself may be writable: it is the folder that is not.
+        *problem = Failure(target.folder, errno) + " (the folder of " + path +
+                   ", where the page is made before it is renamed into place)";
         return false;
     }
 #ifndef _WIN32
-    if (replacing) {
+    if (target.exists) {
         // The page someone made readable to others stays so; as root, it
         // also keeps its owner (a failure there harms nothing).
-        fchmod(descriptor, status.st_mode & 07777);
-        if (geteuid() == 0 && fchown(descriptor, status.st_uid, status.st_gid) != 0) {
+        fchmod(descriptor, static_cast<mode_t>(target.mode));
+        if (geteuid() == 0 && fchown(descriptor, static_cast<uid_t>(target.owner),
+                                     static_cast<gid_t>(target.group)) != 0) {
             errno = 0;
         }
     }
@@ -129,6 +90,7 @@ bool WriteFileWhole(const std::string& path, const std::function<void(FILE*)>& w
         *problem = Failure(path, errno);
         close(descriptor);
         remove(temporary.c_str());
+        ForgetTemporaryFile();
         return false;
     }
     write(file);
@@ -140,12 +102,12 @@ bool WriteFileWhole(const std::string& path, const std::function<void(FILE*)>& w
     written = fclose(file) == 0 && written;
     error = written ? 0 : error != 0 ? error : errno;
 #ifdef _WIN32
-    if (written && !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (written && !MoveFileExA(temporary.c_str(), target.path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         written = false;
         error = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
     }
 #else
-    if (written && rename(temporary.c_str(), target.c_str()) != 0) {
+    if (written && rename(temporary.c_str(), target.path.c_str()) != 0) {
         written = false;
         error = errno;
     }
@@ -154,6 +116,7 @@ bool WriteFileWhole(const std::string& path, const std::function<void(FILE*)>& w
         *problem = Failure(path, error != 0 ? error : EIO);
         remove(temporary.c_str());
     }
+    ForgetTemporaryFile();
     return written;
 }
 

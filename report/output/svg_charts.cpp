@@ -22,10 +22,10 @@ using svg::Text;
 // hold hours (a month or more of log), the band between them, with the
 // lowest charges as the line: how deep the battery went.
 template <typename X, typename Y>
-std::string ChargeLines(const ChargeSeries& series, X x, Y y) {
+std::string ChargeLines(const std::vector<ChargeBucket>& buckets, int64_t width, X x, Y y) {
     std::vector<std::vector<const ChargeBucket*>> runs;
     bool breaks = true;
-    for (const ChargeBucket& bucket : series.Buckets()) {
+    for (const ChargeBucket& bucket : buckets) {
         breaks = breaks || bucket.startsRun;  // a break in an empty bucket holds for the next
         if (bucket.any) {
             if (breaks) {
@@ -35,14 +35,14 @@ std::string ChargeLines(const ChargeSeries& series, X x, Y y) {
             breaks = false;
         }
     }
-    bool band = series.Width() >= 3600;
+    bool band = width >= 3600;
     std::string svg;
     for (const std::vector<const ChargeBucket*>& run : runs) {
         std::string line, highs, lows;
         for (const ChargeBucket* bucket : run) {
             if (band) {
-                std::string at = Coordinate(x(static_cast<double>(
-                    bucket->lowAt / series.Width() * series.Width() + series.Width() / 2)));
+                std::string at =
+                    Coordinate(x(static_cast<double>(bucket->lowAt / width * width + width / 2)));
                 highs += at + "," + Coordinate(y(bucket->high)) + " ";
                 lows = at + "," + Coordinate(y(bucket->low)) + " " + lows;
                 line += at + "," + Coordinate(y(bucket->low)) + " ";
@@ -86,8 +86,9 @@ std::string ChargeChart(const LogSummary& summary) {
     std::string svg = svg::Open("charge-chart", 960, 276, "Charge over the whole log") +
                       svg::Grid(100, 25, "%");
     // Mains: runs of buckets that spent at least half their time on mains.
-    const std::vector<ChargeBucket>& buckets = series.Buckets();
-    double width = static_cast<double>(series.Width());
+    const std::vector<ChargeBucket> buckets = series.Buckets();
+    const int64_t bucketSeconds = series.Width();
+    double width = static_cast<double>(bucketSeconds);
     for (size_t i = 0; i < buckets.size(); i++) {
         size_t end = i;
         while (end < buckets.size() && buckets[end].mainsSeconds >= width / 2) {
@@ -126,7 +127,7 @@ std::string ChargeChart(const LogSummary& summary) {
                         ", " + FormatDuration(seconds) + " on battery") +
                "\n";
     }
-    svg += ChargeLines(series, x, y);
+    svg += ChargeLines(buckets, bucketSeconds, x, y);
     // Time ticks on whole hours, days or weeks of the log's own clock.
     double step =
         svg::Step(span, 8, {3600, 7200, 21600, 43200, 86400, 172800, 604800, 1209600, 2419200});

@@ -6,6 +6,33 @@
 
 namespace {
 
+// The characters of UTF-8 text, as a terminal lays them out (one column
+// each, the common case).
+size_t Characters(const std::string& text) {
+    size_t count = 0;
+    for (char c : text) {
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }
+    return count;
+}
+
+// `text` in at most `width` characters (one or more): a longer one cut
+// after whole characters, an ellipsis last.
+std::string CutTo(const std::string& text, size_t width) {
+    if (Characters(text) <= width) {
+        return text;
+    }
+    size_t at = 0;
+    for (size_t kept = 0; at < text.size(); at++) {
+        bool starts = (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80;
+        if (starts && kept == width - 1) {
+            break;
+        }
+        kept += starts;
+    }
+    return text.substr(0, at) + "\xE2\x80\xA6";
+}
+
 // The widths given (negative: left-aligned), each widened to the widest
 // cell of its column, so that a figure too long for its column (a session
 // of 27 years, after a clock set right) moves its whole column, not the
@@ -13,7 +40,7 @@ namespace {
 std::vector<int> FitWidths(const Table& table, std::vector<int> widths) {
     auto fit = [&](const std::vector<std::string>& cells) {
         for (size_t i = 0; i < cells.size() && i < widths.size(); i++) {
-            int size = static_cast<int>(cells[i].size());
+            int size = static_cast<int>(Characters(cells[i]));
             if (size > (widths[i] < 0 ? -widths[i] : widths[i])) {
                 widths[i] = widths[i] < 0 ? -size : size;
             }
@@ -36,7 +63,8 @@ void WriteTable(FILE* out, const Table& table, const std::vector<int>& given,
         for (size_t i = 0; i < cells.size(); i++) {
             std::string cell = cells[i].empty() ? "-" : cells[i];
             size_t width = static_cast<size_t>(widths[i] < 0 ? -widths[i] : widths[i]);
-            std::string pad(cell.size() < width ? width - cell.size() : 0, ' ');
+            size_t shown = Characters(cell);
+            std::string pad(shown < width ? width - shown : 0, ' ');
             line += std::string(i == 0 ? 0 : static_cast<size_t>(gaps[i]), ' ') +
                     (widths[i] < 0 ? cell + pad : pad + cell);
         }
@@ -118,6 +146,9 @@ void WriteTextSummary(FILE* out, const MachineLog& machine) {
 
 void WriteFleetText(FILE* out, const std::vector<const MachineLog*>& machines) {
     FleetTable fleet = MakeFleetTable(machines);
+    for (std::vector<std::string>& row : fleet.table.rows) {
+        row[0] = CutTo(row[0], 16);  // the host: its section below gives it whole
+    }
     fprintf(out, "%s\n\n", fleet.caption.c_str());
     const std::vector<int> widths =
         FitWidths(fleet.table, {-16, -10, -10, 8, -15, 5, 8, 5, 8, 7, 9, 6});

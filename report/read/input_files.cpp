@@ -106,6 +106,7 @@ InputFiles::~InputFiles() {
 }
 
 std::string InputFiles::Check() {
+    std::vector<FileIdentity> identities;
     for (size_t i = 0; i < names_.size(); i++) {
         FILE* file = names_[i] == "-" ? in_ : fopen(names_[i].c_str(), "rb");
         int problem = file ? Unreadable(file) : errno;
@@ -118,6 +119,20 @@ std::string InputFiles::Check() {
         }
         if (problem != 0) {
             return Message(names_[i], problem);
+        }
+        // Read twice, its reports would come before the end of its own.
+        identities.push_back(names_[i] == "-" ? IdentityOfStream(in_) : IdentityOfPath(names_[i]));
+        for (size_t j = 0; j < i; j++) {
+            const FileIdentity& a = identities[j];
+            const FileIdentity& b = identities[i];
+            if (names_[j] == names_[i] ||
+                (a.known && b.known && a.device == b.device && a.inode == b.inode)) {
+                std::string earlier = names_[j] == names_[i]
+                                          ? ""
+                                          : " (the same file as " + ShownName(names_[j], false) + ")";
+                return ShownName(names_[i], false) + ": given twice" + earlier +
+                       "; give each file once";
+            }
         }
     }
     return "";

@@ -23,8 +23,9 @@ public:
     InputFiles(const InputFiles&) = delete;
     InputFiles& operator=(const InputFiles&) = delete;
 
-    // Each can be opened for reading and is not a directory; else a
-    // message naming the first one that isn't, for standard error.
+    // Each can be opened for reading, is not a directory and is given
+    // once (by name, or by device and inode); else a message naming the
+    // first one that isn't, for standard error.
     std::string Check();
     // When `path` is a regular file that is also one of the inputs, the
     // message that says so; else "". By device and inode where the system
