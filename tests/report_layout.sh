@@ -6,31 +6,30 @@
 # Usage: report_layout.sh path/to/report
 set -u
 cd "$1" || exit 1
-stages=(batteries read figures output)
-rank() {
-    local i
-    for i in "${!stages[@]}"; do
-        [ "${stages[$i]}" = "$1" ] && echo "$i" && return
-    done
-    echo 99  # the top: main, options, run_report
-}
-problems=0
-for file in */*.h */*.cpp; do
-    own=$(rank "${file%%/*}")
-    while IFS= read -r included; do
-        if [ "$(rank "$included")" -gt "$own" ]; then
-            echo "FAIL: $file includes report/$included/, a later stage"
-            problems=$((problems + 1))
-        fi
-    done < <(sed -n 's|^#include "report/\([a-z]*\)/.*|\1|p' "$file")
-done
-for header in */*.h *.h; do
-    source=${header%.h}.cpp
-    lines=$(cat "$header" $([ -f "$source" ] && echo "$source") | wc -l)
-    if [ "$lines" -gt 300 ]; then
-        echo "FAIL: ${header%.h} has $lines lines with its header, more than 300"
-        problems=$((problems + 1))
-    fi
-done
-[ "$problems" -eq 0 ] && echo "PASS: $(ls */*.cpp *.cpp | wc -l) sources, every include one way"
-[ "$problems" -eq 0 ]
+awk '
+    BEGIN { rank["batteries"] = 1; rank["read"] = 2; rank["figures"] = 3; rank["output"] = 4 }
+    # The stage of a path below report/; the top (main, options, run_report) is after all.
+    function stage(path) { return path ~ /\// ? rank[substr(path, 1, index(path, "/") - 1)] : 9 }
+    FNR == 1 { own = stage(FILENAME); unit = FILENAME; sub(/\.(h|cpp)$/, "", unit); sources[unit] = 1 }
+    { lines[unit]++ }
+    /^#include "report\// {
+        included = $2
+        gsub(/"/, "", included)
+        sub(/^report\//, "", included)
+        if (stage(included) > own) {
+            print "FAIL: " FILENAME " includes report/" included ", of a later stage"
+            problems++
+        }
+    }
+    END {
+        for (unit in sources) {
+            if (lines[unit] > 300) {
+                print "FAIL: " unit " has " lines[unit] " lines with its header, more than 300"
+                problems++
+            }
+        }
+        if (!problems) {
+            print "PASS: " length(sources) " sources and headers, every include one way"
+        }
+        exit problems > 0
+    }' */*.h */*.cpp *.h *.cpp
