@@ -15,17 +15,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "report/read/followed_machine.h"
 #include "report/read/line_splitter.h"
 #include "report/read/log_line.h"
 #include "report/read/log_types.h"
 #include "report/read/zone_clock.h"
-
-// The days a report may fall on (day numbers, see DaysFromCivil), both
-// included; by the date the log shows.
-struct DateRange {
-    int64_t firstDay = INT64_MIN;
-    int64_t lastDay = INT64_MAX;
-};
 
 // Two files given in the wrong order: the reports of `later` begin at
 // `begins`, before `earlier` (read before it) ends at `earlierEnds`; each
@@ -34,6 +28,7 @@ struct FilesOutOfOrder {
     std::string later, earlier;
     CivilTime begins, earlierEnds;
 };
+
 
 class LogParser : public LineSink {
 public:
@@ -61,31 +56,29 @@ public:
     // Where --since or --until were given: the first and last day of the
     // reports read, in the dates asked for or not; empty (first > last)
     // when there were none.
-    int64_t FirstDaySeen() const { return firstDaySeen_; }
-    int64_t LastDaySeen() const { return lastDaySeen_; }
+    int64_t FirstDaySeen() const { return daysSeen_.first; }
+    int64_t LastDaySeen() const { return daysSeen_.last; }
     // Why the input can't be read as one log: the first two files found
     // out of order; null where none were.
     const FilesOutOfOrder* OutOfOrder() const { return outOfOrder_ ? &*outOfOrder_ : nullptr; }
 
 private:
-    struct Machine;
-    Machine* MachineFor(std::string_view host);
+    FollowedMachine* MachineFor(std::string_view host);
     void Health(const JournalPrefix& prefix, std::string_view message);
     // A line's time; TimeOf, a report's, also checks the files' order.
-    LogTime ReadTime(const JournalPrefix& prefix, const CivilTime& stamp, const Machine* machine);
-    LogTime TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, Machine* machine);
+    LogTime ReadTime(const JournalPrefix& prefix, const CivilTime& stamp, const FollowedMachine* machine);
+    LogTime TimeOf(const JournalPrefix& prefix, const CivilTime& stamp, FollowedMachine* machine);
 
     DateRange range_;
     std::vector<std::string> hosts_;
     MachineSinks* sinks_;
     ZoneClock zone_;
-    std::vector<std::unique_ptr<Machine>> machines_;
-    std::unordered_map<std::string_view, Machine*> byHost_;
-    Machine* lastMachine_ = nullptr;
+    std::vector<std::unique_ptr<FollowedMachine>> machines_;
+    std::unordered_map<std::string_view, FollowedMachine*> byHost_;
+    FollowedMachine* lastMachine_ = nullptr;
     std::vector<std::string> files_;
     bool sawLog_ = false;
-    int64_t firstDaySeen_ = INT64_MAX;
-    int64_t lastDaySeen_ = INT64_MIN;
+    DaysSeen daysSeen_;
     std::optional<FilesOutOfOrder> outOfOrder_;
 };
 
