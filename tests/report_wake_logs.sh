@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Days with suspends, played through the real monitor (tests/data/wake,
+# Days with suspends, played through the real monitor (bench/wake-logs,
 # made by bench/make-wake-logs), against what the report makes of them:
 # each session's time asleep covers the suspends of 15 minutes or more it
 # held, from the report before each to its wake, and no more than a few
 # minutes beyond; its drain awake is within 7 % of the pace the day was
 # played at (naps under 15 minutes count as time awake, and one log has
 # three of them).
-# Usage: report_wake_logs.sh path/to/tolvane-report path/to/tests/data/wake
+# Usage: report_wake_logs.sh path/to/tolvane-report path/to/bench/wake-logs
 set -u
 read -r -a emulator <<< "${TOLVANE_EMULATOR:-}"
 report=$1
