@@ -12,6 +12,10 @@ const char* const kUsage =
     "\n"
     "  --format=text    a summary for the terminal (the default)\n"
     "  --format=csv     the sessions, one line each\n"
+    "  --table=TABLE    with --format=csv: sessions (the default), sleeps (each\n"
+    "                   sleep on battery), charges (each charge on mains) or\n"
+    "                   days (the time on battery, asleep, on mains and not\n"
+    "                   logged, per day)\n"
     "  --batteries      the installed batteries and their health instead of a\n"
     "                   log: text, CSV, or with --format=log the lines to append\n"
     "                   to a battery log\n"
@@ -88,6 +92,22 @@ std::string ParseOptions(int argc, char** argv, Options* options) {
                               : value == "log" ? OutputFormat::Log
                                                : OutputFormat::Text;
             options->formatGiven = true;
+        } else if (TakeValue("--table", argc, argv, &i, &value, &problem)) {
+            if (!problem.empty()) {
+                return problem;
+            }
+            const char* const names[] = {"sessions", "sleeps", "charges", "days"};
+            const CsvTable tables[] = {CsvTable::Sessions, CsvTable::Sleeps, CsvTable::Charges,
+                                       CsvTable::Days};
+            size_t at = 0;
+            while (at < 4 && value != names[at]) {
+                at++;
+            }
+            if (at == 4) {
+                return "option '--table': '" + value + "' is not sessions, sleeps, charges or days";
+            }
+            options->table = tables[at];
+            options->tableGiven = true;
         } else if (TakeValue("--html", argc, argv, &i, &value, &problem)) {
             if (!problem.empty() || value.empty()) {
                 return problem.empty() ? "option '--html' needs a file name" : problem;
@@ -117,6 +137,9 @@ std::string ParseOptions(int argc, char** argv, Options* options) {
     }
     if (options->format == OutputFormat::Log && !options->batteries) {
         return "option '--format=log' goes with --batteries only";
+    }
+    if (options->tableGiven && (options->format != OutputFormat::Csv || options->batteries)) {
+        return "option '--table' goes with --format=csv only";
     }
     if (options->batteries && (options->html || !options->files.empty() ||
                                options->range.firstDay != DateRange().firstDay ||

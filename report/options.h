@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "report/output/csv_output.h"
 #include "report/read/log_parser.h"
 
 enum class OutputFormat { Text, Csv, Log };  // Log: --batteries only
@@ -12,6 +13,8 @@ enum class OutputFormat { Text, Csv, Log };  // Log: --batteries only
 struct Options {
     OutputFormat format = OutputFormat::Text;
     bool formatGiven = false;
+    CsvTable table = CsvTable::Sessions;  // what --format=csv writes
+    bool tableGiven = false;
     bool batteries = false;  // the installed batteries, not a log
     bool html = false;
     std::string htmlPath;  // "-" for standard output

@@ -160,11 +160,11 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
         return Fail(err, "no room to hold the CSV: " + Reason());
     }
 
-    // The pipeline: the log's bytes, its lines, each machine's reports and
-    // sessions, the CSV as each session ends.
+    // The pipeline: the log's bytes, its lines, each machine's reports,
+    // sessions and charges, the CSV as each one ends.
     std::unique_ptr<CsvWriter> csvWriter;
     if (csv) {
-        csvWriter = std::make_unique<CsvWriter>(heldCsv.Stream());
+        csvWriter = std::make_unique<CsvWriter>(heldCsv.Stream(), options.table);
     }
     MachineLogs logs(csvWriter.get(), options.html);
     LogParser parser(options.range, options.hosts, &logs);
@@ -181,6 +181,9 @@ int RunReport(int argc, char** argv, FILE* in, FILE* out, FILE* err) {
     parser.Finish();
 
     std::vector<const MachineLog*> machines = logs.Machines();
+    if (csvWriter) {
+        csvWriter->WriteDays(machines);
+    }
     bool heldReports = true;
     std::string empty = machines.empty() ? NothingToShow(parser, options, &heldReports) : "";
     if (options.html && !heldReports) {

@@ -75,14 +75,15 @@ std::string Contents(FILE* file) {
     return text;
 }
 
-// The sessions of `log` fed whole, or in pieces of `piece` bytes.
+// The sessions (or another table) of `log` fed whole, or in pieces of
+// `piece` bytes.
 std::string Sessions(const std::string& log, DateRange range = DateRange(),
-                     size_t piece = std::string::npos) {
+                     size_t piece = std::string::npos, CsvTable table = CsvTable::Sessions) {
     FILE* out = tmpfile();
     if (!out) {
         return "no tmpfile";
     }
-    CsvWriter csv(out);
+    CsvWriter csv(out, table);
     MachineLogs logs(&csv);
     LogParser parser(range, {}, &logs);
     LineSplitter splitter(&parser);
@@ -92,6 +93,7 @@ std::string Sessions(const std::string& log, DateRange range = DateRange(),
     }
     decoder.EndOfFile();
     parser.Finish();
+    csv.WriteDays(logs.Machines());
     std::string lines = Contents(out);
     fclose(out);
     return lines.substr(lines.find('\n') + 1);
@@ -196,6 +198,17 @@ std::string EverySecondOfTheRepeatedHour() {
     return log + Status("10/25/26 03:00:00", kAc, "80%");
 }
 
+// Reports on mains from `from` % up to `to` %, a point every `every`
+// seconds from `start` seconds after 2026-12-01 00:00.
+std::string Charging(int64_t start, int from, int to, int every) {
+    std::string log;
+    for (int charge = from; charge <= to; charge++) {
+        log += Status(Stamp(start + (charge - from) * every).c_str(), kAc,
+                      ("Charging, " + std::to_string(charge) + "%").c_str());
+    }
+    return log;
+}
+
 // Half an hour on battery, a point every 5 minutes, of each source (journal
 // "host ident[pid]") in turn, a second apart, -o short-iso; a boot line
 // between every two lines.
@@ -288,6 +301,7 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
         std::string sessions;
         DateRange range;
         const char* zone = "UTC0";  // the zone the log was written in
+        CsvTable table = CsvTable::Sessions;
     };
     int64_t dec6 = DaysFromCivil(2026, 12, 6), dec7 = DaysFromCivil(2026, 12, 7);
     const std::string overMidnight = Status("12/06/26 22:00:00", kBattery, "60%") +
@@ -697,6 +711,37 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
          "2026-12-07T00:30:00,2026-12-07T01:00:00,1800,40,40,0.00,,,ac,0,\n"
          "2026-12-07T09:00:00,2026-12-07T10:00:00,3600,90,90,0.00,,,ac,0,\n",
          {dec7, dec7}},
+        // Asleep on battery: what each sleep cost; one that lost no point
+        // has no drain but its bound (in the text); a night on mains is none.
+        {"sleeps on battery",
+         WakeLog(2760) + WakeLog(3600, 0) + Status("12/13/26 22:00:00", kAc, "58%") +
+             Status("12/14/26 07:00:00", kAc, "58%"),
+         "2026-12-13T10:00:00,2026-12-13T10:46:00,2760,70,68,2.61,\n"
+         "2026-12-13T10:00:00,2026-12-13T11:00:00,3600,70,70,,\n",
+         {}, "UTC0", CsvTable::Sleeps},
+        // 50 %/h from 15 %: 20 to 80 % in 72 minutes, full at 100 %; held
+        // at 80 % for two hours, then unplugged; unplugged at 60 %, its
+        // rate over 30 to 60 %; a rise of a point is no charge.
+        {"charges",
+         Charging(20 * 86400 + 8 * 3600, 15, 100, 72) +
+             Status("12/21/26 11:00:00", kBattery, "High, 99%") +
+             Charging(20 * 86400 + 12 * 3600, 50, 80, 72) +
+             Status("12/21/26 14:40:00", kBattery, "High, 80%") +
+             Charging(20 * 86400 + 15 * 3600, 30, 60, 72) +
+             Status("12/21/26 15:40:00", kBattery, "60%") +
+             Charging(20 * 86400 + 16 * 3600, 59, 60, 72),
+         "2026-12-21T08:00:00,2026-12-21T09:42:00,6120,15,100,50.00,4320,full,,\n"
+         "2026-12-21T12:00:00,2026-12-21T12:36:00,2160,50,80,50.00,,held,80,\n"
+         "2026-12-21T15:00:00,2026-12-21T15:40:00,2400,30,60,50.00,,unplugged,,\n",
+         {}, "UTC0", CsvTable::Charges},
+        // Two runs, the monitor stopped from 20:00 to 07:00 the next day.
+        {"a day with the monitor not running",
+         kBanner + Status("12/22/26 18:00:00", kAc, "100%") +
+             Status("12/22/26 19:00:00", kBattery, "100%") +
+             Status("12/22/26 20:00:00", kBattery, "90%") + kBanner +
+             Status("12/23/26 07:00:00", kAc, "90%") + Status("12/23/26 08:00:00", kAc, "95%"),
+         "2026-12-22,3600,0,3600,14400,\n2026-12-23,0,0,3600,25200,\n",
+         {}, "UTC0", CsvTable::Days},
         {"until",
          overMidnight,
          "2026-12-06T22:00:00,2026-12-06T23:00:00,3600,60,50,10.00,36000,,cut,0,\n",
@@ -713,9 +758,9 @@ TEST(LogReport, EveryFormOfLogGivesItsSessions) {
         }
 #endif
         SetZone(c.zone);
-        EXPECT_EQ(Sessions(c.log, c.range), c.sessions) << c.name;
-        EXPECT_EQ(Sessions(c.log, c.range, 5), c.sessions) << c.name << ", fed in pieces";
-        EXPECT_EQ(Sessions(c.log, c.range, 1), c.sessions) << c.name << ", byte by byte";
+        EXPECT_EQ(Sessions(c.log, c.range, std::string::npos, c.table), c.sessions) << c.name;
+        EXPECT_EQ(Sessions(c.log, c.range, 5, c.table), c.sessions) << c.name << ", fed in pieces";
+        EXPECT_EQ(Sessions(c.log, c.range, 1, c.table), c.sessions) << c.name << ", byte by byte";
     }
 }
 
@@ -904,33 +949,33 @@ TEST(LogReport, CommandLine) {
         // between them.
         {{"-"},
          0,
-         "...Health\n"
+         "...Charging\n"
          "wear             2026-12-01 2027-01-30        4  4h 00m            18.0   5h 33m   15.0   "
-         "6h 40m   -16.7%          -       -\n"
+         "6h 40m   -16.7%          -       -       -         -\n"
          "mild             2026-12-01 2027-01-30        2  2h 00m            18.0   5h 33m   16.0   "
-         "6h 15m   -11.1%          -       -\n"
+         "6h 15m   -11.1%          -       -       -         -\n"
          "better           2026-12-01 2027-01-30        2  2h 00m            10.0  10h 00m   12.0   "
-         "8h 20m   +20.0%          -       -\n"
+         "8h 20m   +20.0%          -       -       -         -\n"
          "short            2026-12-01 2026-12-01        1  1h 00m            20.0   5h 00m   20.0   "
-         "5h 00m        -          -       -\n"
+         "5h 00m        -          -       -       -         -\n"
          "long             2026-12-01 2026-12-01        1  1h 00m            12.0   8h 20m   12.0   "
-         "8h 20m        -          -       -\n"
+         "8h 20m        -          -       -       -         -\n"
          "flat             2026-12-01 2027-01-30        2  2h 00m            10.0  10h 00m   10.0  "
-         "10h 00m        -          -       -\n"
+         "10h 00m        -          -       -       -         -\n"
          "echo             2026-12-01 2026-12-01        1  1h 00m               -        -      -   "
-         "     -        -          -       -\n"
+         "     -        -          -       -       -         -\n"
          "zulu             2026-12-01 2026-12-01        1  1h 00m               -        -      -   "
-         "     -        -          -       -\n",
+         "     -        -          -       -       -         -\n",
          "",
          fleet},
         // Host names in characters, not bytes; a long one cut.
         {{"-"},
          0,
-         "...Health\n"
+         "...Charging\n"
          "caf\xC3\xA9-lab         2026-12-01 2026-12-01        1  1h 00m            20.0   5h 00m   "
-         "20.0   5h 00m        -          -       -\n"
+         "20.0   5h 00m        -          -       -       -         -\n"
          "a-very-long-hos\xE2\x80\xA6 2026-12-01 2026-12-01        1  1h 00m            12.0   8h 20m   "
-         "12.0   8h 20m        -          -       -\n",
+         "12.0   8h 20m        -          -       -       -         -\n",
          "",
          OnHost("caf\xC3\xA9-lab", HourOnBattery(nine, 20)) +
              OnHost("a-very-long-host-name.example.org", HourOnBattery(nine, 12))},
@@ -1132,6 +1177,16 @@ TEST(LogReport, ThePageDrawsTheLogsFigures) {
          {}},
         {"1001 sessions", Hours(1001), -1, {"<p>The latest 1000 of 1001 sessions;"}, {}},
         {"1000 sessions", Hours(1000), -1, {"</table></section>"}, {"The latest"}},
+        // 46 minutes asleep from 10:00 of 9970 s over 902 units, hatched;
+        // a day's bar of 2 h on battery and 46 minutes asleep, of 220 units.
+        {"asleep",
+         WakeLog(2760),
+         2,
+         {"<rect class=\"asleep\" fill=\"url(#asleep-hatch)\" x=\"373.7\" y=\"12\" "
+          "width=\"249.7\" height=\"220\"><title>0h 46m asleep on battery",
+          "y=\"213.6\" width=\"631.4\" height=\"18.4\"><title>2026-12-13: 2h 00m on battery",
+          "y=\"206.6\" width=\"631.4\" height=\"7\"><title>2026-12-13: 0h 46m asleep"},
+         {}},
         {"no sessions",
          Status("12/01/26 08:00:00", kAc, "90%") + Status("12/01/26 09:00:00", kAc, "91%"),
          1,

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The HTML page of tolvane-report in a real browser: headless Chromium opens
 # the page made from a log, takes a screenshot and dumps the DOM it built.
-# Checks: the three charts are there with their points (the charge line,
-# the remaining times, a drain bar per day with sessions) and the sessions
-# table has a row per session of the same log's CSV; and the page asks for
+# Checks: the charts are there with their points (the charge line, the
+# remaining times, a drain bar per day with sessions, a bar of use per day
+# with time on battery) and the sessions and charges tables have a row per
+# session and charge of the same log's CSV; and the page asks for
 # nothing from outside, read from Chromium's own network log, whose reading
 # is first proved on a page that does ask. Fails when chromium is missing.
 # Usage: report_browser.sh path/to/tolvane-report LOG
@@ -49,11 +50,13 @@ page=$work/page.html
     fail "tolvane-report --html exited with $?"
 csv=$("${emulator[@]}" "$report" --format=csv "$log")
 sessions=$(($(grep -c '' <<<"$csv") - 1))
+charges=$(($("${emulator[@]}" "$report" --format=csv --table=charges "$log" | grep -c '') - 1))
+battery_days=$("${emulator[@]}" "$report" --format=csv --table=days "$log" | awk -F, 'NR > 1 && $2 > 0' | grep -c '')
 days=$(tail -n +2 <<<"$csv" | cut -c1-10 | sort -u | grep -c '')
 browse "$page" --dump-dom > "$work/dom.html" || fail "chromium --dump-dom exited with $?"
 asked=$(requests "$page")
 [ -z "$asked" ] || fail "the page asked for: $asked"
-! grep -Eqi '<(script|link|img|iframe|object)|https?:|url\(' "$page" || fail "the page refers to something outside"
+! grep -Eqi '<(script|link|img|iframe|object)|https?:|url\([^#]' "$page" || fail "the page refers to something outside"
 browse "$page" --window-size=1000,1600 --screenshot="$work/page.png" > /dev/null ||
     fail "chromium --screenshot exited with $?"
 
@@ -64,17 +67,24 @@ points=$(grep -o 'class="charge" points="[^"]*"' "$work/dom.html" | grep -o ',' 
 estimates=$(count 'class="estimate"')
 bars=$(count 'class="drain"')
 rows=$(sed -n '/<table id="sessions">/,/<\/table>/p' "$work/dom.html" | grep -c '^<tr><td>')
-for chart in charge-chart estimate-chart drain-chart; do
+charge_rows=$(sed -n '/<table id="charges">/,/<\/table>/p' "$work/dom.html" | grep -c '^<tr><td>')
+use_bars=$(count 'class="on-battery"')
+for chart in charge-chart estimate-chart drain-chart usage-chart; do
     grep -q "<svg id=\"$chart\"" "$work/dom.html" || fail "no svg#$chart in the DOM"
 done
 [ "$points" -ge 100 ] || fail "the charge line has $points points"
 [ "$estimates" -ge 50 ] || fail "$estimates remaining times drawn"
 [ "$sessions" -gt 0 ] && [ "$bars" = "$days" ] || fail "$bars drain bars for $days days with sessions"
 [ "$rows" = "$sessions" ] || fail "$rows rows in the sessions table for $sessions sessions in the CSV"
+[ "$charges" -gt 0 ] && [ "$charge_rows" = "$charges" ] ||
+    fail "$charge_rows rows in the charges table for $charges charges in the CSV"
+[ "$battery_days" -gt 0 ] && [ "$use_bars" = "$battery_days" ] ||
+    fail "$use_bars bars of time on battery for $battery_days days with some"
 size=$(stat -c %s "$work/page.png" 2>/dev/null || echo 0)
 [ "$(head -c 8 "$work/page.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] && [ "$size" -gt 20000 ] ||
     fail "the screenshot is no PNG with content ($size bytes)"
 [ -z "${TOLVANE_SCREENSHOT:-}" ] || cp "$work/page.png" "$TOLVANE_SCREENSHOT"
 echo "page $(stat -c %s "$page") bytes; in Chromium: $points points on the charge line, $estimates remaining" \
-    "times, $bars drain bars, $rows session rows; nothing asked from outside; screenshot $size bytes"
+    "times, $bars drain bars, $rows session rows, $charge_rows charge rows, $use_bars days of use;" \
+    "nothing asked from outside; screenshot $size bytes"
 [ "$failures" = 0 ] || exit 1

@@ -4,48 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
-ChargeBucket Merge(const ChargeBucket& first, const ChargeBucket& second) {
-    ChargeBucket merged = first.any ? first : second;
-    // A break before an empty bucket belongs to the charge after it.
-    merged.startsRun = first.any ? first.startsRun : first.startsRun || second.startsRun;
-    if (first.any && second.any) {
-        if (second.low < merged.low) {
-            merged.low = second.low;
-            merged.lowAt = second.lowAt;
-        }
-        if (second.high > merged.high) {
-            merged.high = second.high;
-            merged.highAt = second.highAt;
-        }
-    }
-    merged.mainsSeconds = first.mainsSeconds + second.mainsSeconds;
-    merged.batterySeconds = first.batterySeconds + second.batterySeconds;
-    merged.sessions = first.sessions + second.sessions;
-    if (first.OnBattery() && second.OnBattery()) {
-        merged.batteryFrom = std::min(first.batteryFrom, second.batteryFrom);
-        merged.batteryTo = std::max(first.batteryTo, second.batteryTo);
-    } else {
-        merged.batteryFrom = first.OnBattery() ? first.batteryFrom : second.batteryFrom;
-        merged.batteryTo = first.OnBattery() ? first.batteryTo : second.batteryTo;
-    }
-    return merged;
-}
-
-// Widens the bucket's stretch on battery to [from, to].
-void MarkBattery(ChargeBucket* bucket, int64_t from, int64_t to) {
-    if (!bucket->OnBattery()) {
-        bucket->batteryFrom = from;
-        bucket->batteryTo = to;
-    } else {
-        bucket->batteryFrom = std::min(bucket->batteryFrom, from);
-        bucket->batteryTo = std::max(bucket->batteryTo, to);
-    }
-}
-
-}  // namespace
-
 void ChargeSeries::Start(int64_t origin) {
     origin_ = origin;
     width_ = 1;
@@ -83,7 +41,8 @@ void ChargeSeries::Apply(const Given& given) {
             break;
         case Kind::Mains:
         case Kind::Battery:
-            AddSpan(given.from, given.to, given.kind == Kind::Battery);
+        case Kind::Asleep:
+            AddSpan(given.from, given.to, given.kind);
             break;
         case Kind::SessionStart: {
             ChargeBucket& bucket = buckets_[Index(given.from)];
@@ -162,7 +121,7 @@ void ChargeSeries::AddChargeToBuckets(int64_t elapsed, int charge, bool startsRu
     }
 }
 
-void ChargeSeries::AddSpan(int64_t from, int64_t to, bool battery) {
+void ChargeSeries::AddSpan(int64_t from, int64_t to, Kind kind) {
     if (to <= from) {
         return;
     }
@@ -173,11 +132,15 @@ void ChargeSeries::AddSpan(int64_t from, int64_t to, bool battery) {
         if (inTo <= inFrom) {
             continue;
         }
-        if (battery) {
+        double seconds = static_cast<double>(inTo - inFrom);
+        if (kind == Kind::Battery) {
             MarkBattery(&buckets_[i], inFrom, inTo);
-            buckets_[i].batterySeconds += static_cast<double>(inTo - inFrom);
+            buckets_[i].batterySeconds += seconds;
+        } else if (kind == Kind::Asleep) {
+            MarkAsleep(&buckets_[i], inFrom, inTo);
+            buckets_[i].asleepSeconds += seconds;
         } else {
-            buckets_[i].mainsSeconds += static_cast<double>(inTo - inFrom);
+            buckets_[i].mainsSeconds += seconds;
         }
     }
 }
@@ -196,6 +159,10 @@ void ChargeSeries::AddMains(int64_t from, int64_t to) {
 
 void ChargeSeries::AddBattery(int64_t from, int64_t to) {
     Add({from, to, 0, Kind::Battery});
+}
+
+void ChargeSeries::AddAsleep(int64_t from, int64_t to) {
+    Add({from, to, 0, Kind::Asleep});
 }
 
 void ChargeSeries::AddSessionStart(int64_t elapsed) {

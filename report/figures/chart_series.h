@@ -14,22 +14,7 @@
 
 #include <vector>
 
-struct ChargeBucket {
-    bool any = false;        // holds a charge
-    bool startsRun = false;  // its first charge begins a line: none from the bucket before
-    int low = 0;
-    int high = 0;
-    int64_t firstAt = 0;  // elapsed seconds of its first charge,
-    int64_t lowAt = 0;    // of the lowest and of the highest
-    int64_t highAt = 0;
-    double mainsSeconds = 0;
-    double batterySeconds = 0;
-    int64_t batteryFrom = 0;  // the first and last moment on battery in it
-    int64_t batteryTo = 0;
-    int64_t sessions = 0;  // sessions on battery begun in it
-
-    bool OnBattery() const { return batterySeconds > 0 || sessions > 0; }
-};
+#include "report/figures/charge_bucket.h"
 
 class ChargeSeries {
 public:
@@ -46,6 +31,7 @@ public:
     void AddCharge(int64_t elapsed, int charge, bool startsRun);
     void AddMains(int64_t from, int64_t to);
     void AddBattery(int64_t from, int64_t to);
+    void AddAsleep(int64_t from, int64_t to);  // a sleep on battery
     void AddSessionStart(int64_t elapsed);
     // The first charge at or after `elapsed` begins a new line: for a gap
     // found to be sleep. A bucket that already holds an earlier charge
@@ -61,7 +47,7 @@ public:
 private:
     // What the series was given, kept while that takes less room than the
     // buckets would.
-    enum class Kind : char { Charge, ChargeStartingRun, Mains, Battery, SessionStart, Break };
+    enum class Kind : char { Charge, ChargeStartingRun, Mains, Battery, Asleep, SessionStart, Break };
     struct Given {
         int64_t from;
         int64_t to;
@@ -74,7 +60,7 @@ private:
     void Apply(const Given& given);
     void MakeBuckets();
     size_t Index(int64_t elapsed);
-    void AddSpan(int64_t from, int64_t to, bool battery);
+    void AddSpan(int64_t from, int64_t to, Kind kind);
     void AddChargeToBuckets(int64_t elapsed, int charge, bool startsRun);
 
     std::vector<Given> given_;

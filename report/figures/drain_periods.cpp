@@ -6,18 +6,29 @@
 
 namespace {
 
-// 1970-01-05 was a Monday: weeks and longer stretches start on Mondays.
-const int64_t kMonday = 4;
-
-int64_t AlignedTo(int64_t day, int days) {
-    if (days == 1) {
-        return day;
+// Keeps `rates` to at most DrainPeriod::kRates, evenly spread over their
+// order of size, so their median stays where it was.
+void Thin(std::vector<float>* rates) {
+    if (rates->size() <= DrainPeriod::kRates) {
+        return;
     }
-    int64_t offset = day - kMonday;
-    return kMonday + (offset >= 0 ? offset / days : (offset - days + 1) / days) * days;
+    std::sort(rates->begin(), rates->end());
+    std::vector<float> kept;
+    for (size_t i = 0; i < DrainPeriod::kRates; i++) {
+        kept.push_back((*rates)[i * (rates->size() - 1) / (DrainPeriod::kRates - 1)]);
+    }
+    rates->swap(kept);
 }
 
 }  // namespace
+
+void DrainPeriod::Add(const DrainPeriod& other) {
+    sessions += other.sessions;
+    percent += other.percent;
+    seconds += other.seconds;
+    chargeRates.insert(chargeRates.end(), other.chargeRates.begin(), other.chargeRates.end());
+    Thin(&chargeRates);
+}
 
 Drain DrainOf(int sessions, double percent, double seconds) {
     Drain drain;
@@ -28,49 +39,19 @@ Drain DrainOf(int sessions, double percent, double seconds) {
 }
 
 void DrainBook::Book(const Session& session) {
-    int64_t day = DayOf(session.start.shown);
-    auto at = periods_.upper_bound(day);
-    if (at == periods_.begin() || std::prev(at)->second.firstDay + std::prev(at)->second.days <= day) {
-        DrainPeriod period;
-        period.firstDay = day;
-        at = periods_.emplace(day, period).first;
-    } else {
-        --at;
-    }
-    at->second.sessions++;
-    at->second.percent += session.awakeFall;
-    at->second.seconds += session.awakeSeconds;
-    if (periods_.size() > kMaxPeriods) {
-        Fold();
-    }
+    book_.Update(DayOf(session.start.shown), [&](DrainPeriod* period) {
+        period->sessions++;
+        period->percent += session.awakeFall;
+        period->seconds += session.awakeSeconds;
+    });
 }
 
-// The older half of the periods is folded into stretches twice as long as
-// the shortest among them (days into weeks), until few enough are left.
-void DrainBook::Fold() {
-    while (periods_.size() > kMaxPeriods / 2 + kMaxPeriods / 4) {
-        size_t older = periods_.size() / 2;
-        int shortest = INT32_MAX;
-        auto it = periods_.begin();
-        for (size_t i = 0; i < older; i++, ++it) {
-            shortest = std::min(shortest, it->second.days);
-        }
-        int days = shortest == 1 ? 7 : shortest * 2;
-        std::map<int64_t, DrainPeriod> folded;
-        it = periods_.begin();
-        for (size_t i = 0; i < older; i++) {
-            DrainPeriod period = it->second;
-            it = periods_.erase(it);
-            int width = std::max(period.days, days);
-            int64_t first = AlignedTo(period.firstDay, width);
-            DrainPeriod& into = folded[first];
-            into.firstDay = first;
-            into.days = width;
-            into.sessions += period.sessions;
-            into.percent += period.percent;
-            into.seconds += period.seconds;
-        }
-        periods_.insert(folded.begin(), folded.end());
+void DrainBook::Book(const Charge& charge) {
+    if (charge.percentPerHour) {
+        book_.Update(DayOf(charge.end.shown), [&](DrainPeriod* period) {
+            period->chargeRates.push_back(static_cast<float>(*charge.percentPerHour));
+            Thin(&period->chargeRates);
+        });
     }
 }
 
@@ -96,15 +77,17 @@ Trend MakeTrend(const std::map<int64_t, DrainPeriod>& periods, size_t maxRows, b
     trend.byWeek = alwaysByWeek || periods.rbegin()->first - periods.begin()->first >= 28;
     std::map<int64_t, DrainPeriod> rows;
     for (const auto& [first, period] : periods) {
-        int64_t key = trend.byWeek ? AlignedTo(first, std::max(period.days, 7)) : first;
-        DrainPeriod& row = rows[key];
-        row.sessions += period.sessions;
-        row.percent += period.percent;
-        row.seconds += period.seconds;
+        rows[trend.byWeek ? AlignedTo(first, std::max(period.days, 7)) : first].Add(period);
     }
-    for (const auto& [first, row] : rows) {
+    for (auto& [first, row] : rows) {
+        TrendRow trendRow{first, std::nullopt, std::nullopt};
         if (row.percent > 0 && row.seconds > 0) {
-            trend.rows.push_back({first, DrainOf(row.sessions, row.percent, row.seconds)});
+            trendRow.drain = DrainOf(row.sessions, row.percent, row.seconds);
+        }
+        std::vector<double> rates(row.chargeRates.begin(), row.chargeRates.end());
+        trendRow.chargeRate = Median(&rates);
+        if (trendRow.drain || trendRow.chargeRate) {
+            trend.rows.push_back(trendRow);
         }
     }
     if (trend.rows.size() > maxRows) {

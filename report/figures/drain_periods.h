@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "report/figures/charges.h"
+#include "report/figures/period_book.h"
 #include "report/figures/session.h"
 
 // The drain of the sessions begun in a stretch of days: the charge they
@@ -22,6 +24,12 @@ struct DrainPeriod {
     int sessions = 0;
     double percent = 0;
     double seconds = 0;
+    // The charge rates of the charges that ended in it, at most kRates of
+    // them, spread over all (for their median).
+    std::vector<float> chargeRates;
+    static constexpr size_t kRates = 64;
+
+    void Add(const DrainPeriod& other);
 };
 
 // The drain over a set of sessions: their charge lost over their time.
@@ -34,20 +42,18 @@ struct Drain {
 // `percent` lost in `seconds`.
 Drain DrainOf(int sessions, double percent, double seconds);
 
-// Each session that drained 2 points or more, booked on the day it began.
+// Each session that drained 2 points or more, booked on the day it began,
+// and each charge with a rate, on the day it ended.
 class DrainBook {
 public:
-    // Days are folded into weeks, and weeks into longer stretches, from the
-    // oldest on, so that no more are kept than this.
-    static constexpr size_t kMaxPeriods = 800;
+    static constexpr size_t kMaxPeriods = PeriodBook<DrainPeriod>::kMaxPeriods;
 
     void Book(const Session& session);
-    const std::map<int64_t, DrainPeriod>& Periods() const { return periods_; }
+    void Book(const Charge& charge);
+    const std::map<int64_t, DrainPeriod>& Periods() const { return book_.Periods(); }
 
 private:
-    void Fold();
-
-    std::map<int64_t, DrainPeriod> periods_;  // by first day
+    PeriodBook<DrainPeriod> book_;
 };
 
 // The median drain of sessions that fell by 2 points or more, and the full
@@ -60,7 +66,8 @@ std::optional<Drain> MedianDrain(const std::vector<const Session*>& sessions);
 // first, from the same periods as the drain chart.
 struct TrendRow {
     int64_t firstDay = 0;  // the day, or the Monday of the week
-    Drain drain;
+    std::optional<Drain> drain;
+    std::optional<double> chargeRate;  // the median of its charges' rates
 };
 struct Trend {
     bool byWeek = false;

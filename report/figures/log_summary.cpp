@@ -49,6 +49,7 @@ void LogSummary::OnSession(const Session& session) {
         charge_.AddSessionStart(session.start.elapsed);
         for (const SleepGap& sleep : session.sleeps) {
             charge_.BreakAt(sleep.to);
+            charge_.AddAsleep(sleep.from, sleep.to);
         }
         for (const EstimatePoint& point : session.estimates) {
             estimates_.Add(point);

@@ -32,6 +32,7 @@ public:
     void OnReport(const Report& report);
     void OnRunEnd();
     void OnSession(const Session& session);
+    void OnCharge(const Charge& charge) { drain_.Book(charge); }
 
     int64_t Reports() const { return reports_; }
     int64_t Runs() const { return runs_; }

@@ -17,11 +17,16 @@ struct EstimatePoint {
     double shownSeconds;
 };
 
-// A stretch of a session in which the machine slept (elapsed seconds).
+// A stretch of a session in which the machine slept: from the last report
+// before it to the first one after it (the wake, or the plug).
 struct SleepGap {
-    int64_t from;
+    int64_t from;  // elapsed seconds
     int64_t to;
     int fell;  // points lost asleep, where the charge is known on both sides
+    LogTime start;
+    LogTime end;
+    int fromPercent = -1;  // the charge before and after; -1 where unknown
+    int toPercent = -1;
 };
 
 // A stretch on battery: from its first report on battery to the next
@@ -51,14 +56,6 @@ class SessionSink {
 public:
     virtual ~SessionSink() = default;
     virtual void OnSession(const Session& session) = 0;
-};
-
-// Where each machine's sessions go as they end, with the machine's name:
-// the CSV lists them all, while the summary keeps the latest.
-class MachineSessionSink {
-public:
-    virtual ~MachineSessionSink() = default;
-    virtual void OnSession(const std::string& host, const Session& session) = 0;
 };
 
 #endif

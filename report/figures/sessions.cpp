@@ -29,9 +29,11 @@ void SessionTracker::Start(const Report& report) {
     firstKnownAt_ = lastKnownAt_ = -1;
 }
 
-void SessionTracker::AddGap(int64_t from, int64_t to, int fell, ReportGap::Kind kind) {
+void SessionTracker::AddGap(const LogTime& end, int endCharge, ReportGap::Kind kind) {
     if (gaps_.size() < kMaxGaps) {
-        gaps_.push_back({from, to, fell, kind, false});
+        SleepGap span{last_.elapsed, end.elapsed,  endCharge >= 0 ? lastCharge_ - endCharge : 0,
+                      last_,         end,          lastCharge_, endCharge};
+        gaps_.push_back({span, kind, false});
         lastGap_ = static_cast<int>(gaps_.size()) - 1;
     }
 }
@@ -50,10 +52,8 @@ void SessionTracker::OnReport(const Report& report) {
         Start(report);
     } else if (firstKnownAt_ >= 0) {
         // Times before the gap and none after it: the monitor woke.
-        int64_t gap = now - last_.elapsed;
-        int fell = report.charge >= 0 ? lastCharge_ - report.charge : 0;
-        if (gap >= kShortestSleep) {
-            AddGap(last_.elapsed, now, fell,
+        if (now - last_.elapsed >= kShortestSleep) {
+            AddGap(report.time, report.charge,
                    !lastShowedTimes_ || !ShowsWakes(report) ? ReportGap::Kind::Judged
                    : showsTimes                             ? ReportGap::Kind::Awake
                                                             : ReportGap::Kind::Wake);
@@ -108,7 +108,7 @@ void SessionTracker::Close(const LogTime& end, bool onMains, int endCharge) {
         if (onMains && endCharge >= 0) {
             knownEnd = end.elapsed;
             if (knownEnd - last_.elapsed >= kShortestSleep) {
-                AddGap(last_.elapsed, knownEnd, lastCharge_ - endCharge, ReportGap::Kind::Judged);
+                AddGap(end, endCharge, ReportGap::Kind::Judged);
             }
         }
         int fall = session.fromPercent - session.toPercent;
@@ -117,10 +117,11 @@ void SessionTracker::Close(const LogTime& end, bool onMains, int endCharge) {
         double awakeFall = fall;
         for (const ReportGap& gap : gaps_) {
             if (gap.asleep) {
-                session.sleeps.push_back({gap.from, gap.to, gap.fell});
-                session.asleepSeconds += gap.to - gap.from;
-                awake -= static_cast<double>(gap.to - gap.from);
-                awakeFall -= gap.fell;
+                const SleepGap& sleep = gap.span;
+                session.sleeps.push_back(sleep);
+                session.asleepSeconds += sleep.to - sleep.from;
+                awake -= static_cast<double>(sleep.to - sleep.from);
+                awakeFall -= sleep.fell;
             }
         }
         session.awakeSeconds = awake;

@@ -34,7 +34,8 @@ private:
     };
 
     void Start(const Report& report);
-    void AddGap(int64_t from, int64_t to, int fell, ReportGap::Kind kind);
+    // A long gap from the last report on battery to the one at `end`.
+    void AddGap(const LogTime& end, int endCharge, ReportGap::Kind kind);
     void Close(const LogTime& end, bool onMains, int endCharge);
 
     SessionSink* sink_;

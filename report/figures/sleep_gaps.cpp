@@ -22,8 +22,8 @@ void FindSleeps(std::vector<ReportGap>* gaps, int64_t knownSeconds, int knownFal
         int fellAsleep = 0;
         for (const ReportGap& gap : *gaps) {
             if (gap.asleep) {
-                slept += gap.to - gap.from;
-                fellAsleep += gap.fell;
+                slept += gap.span.to - gap.span.from;
+                fellAsleep += gap.span.fell;
             }
         }
         int64_t awake = knownSeconds - slept;
@@ -32,8 +32,8 @@ void FindSleeps(std::vector<ReportGap>* gaps, int64_t knownSeconds, int knownFal
         changed = false;
         for (ReportGap& gap : *gaps) {
             if (!gap.asleep && gap.kind == ReportGap::Kind::Judged &&
-                pace * static_cast<double>(gap.to - gap.from) >=
-                    kSleepFactor * (std::max(gap.fell, 0) + 1)) {
+                pace * static_cast<double>(gap.span.to - gap.span.from) >=
+                    kSleepFactor * (std::max(gap.span.fell, 0) + 1)) {
                 gap.asleep = changed = true;
             }
         }

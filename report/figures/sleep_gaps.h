@@ -16,6 +16,8 @@
 
 #include <vector>
 
+#include "report/figures/session.h"
+
 // A gap shorter than this is never sleep. An awake monitor drops its times
 // too, two minutes after a gauge stops giving its draw (in seven real
 // discharges, 63 s after the report before), and a gap that short with
@@ -27,9 +29,7 @@ struct ReportGap {
     // How the gap can be told: by the monitor's wake, as awake, or only by
     // the charge.
     enum class Kind { Wake, Awake, Judged };
-    int64_t from;
-    int64_t to;
-    int fell;  // points lost across it, where the charge is known on both sides
+    SleepGap span;
     Kind kind;
     bool asleep;
 };

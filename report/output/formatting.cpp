@@ -37,6 +37,18 @@ std::string FormatMinute(const CivilTime& time) {
     return FormatIsoTime(time).substr(0, 16).replace(10, 1, " ");
 }
 
+std::string FormatEnd(const CivilTime& start, const CivilTime& end) {
+    std::string text = FormatMinute(end);
+    if (DayOf(end) == DayOf(start)) {
+        return text.substr(11);
+    }
+    return end.year == start.year ? text.substr(5) : text;
+}
+
+std::string FormatPercent(int value) {
+    return value < 0 ? "" : std::to_string(value) + "%";
+}
+
 std::string FormatError(double percent) {
     std::string text = FormatFixed(percent, 1);
     return (text[0] == '-' || text == "0.0" ? text : "+" + text) + "%";

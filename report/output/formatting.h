@@ -18,6 +18,11 @@ std::string FormatLogTime(const LogTime& time);
 std::string FormatDuration(double seconds, bool days = false);
 // "YYYY-MM-DD HH:MM".
 std::string FormatMinute(const CivilTime& time);
+// The end of a stretch that began at `start`: "HH:MM" on the same day,
+// "MM-DD HH:MM" in the same year, else as FormatMinute.
+std::string FormatEnd(const CivilTime& start, const CivilTime& end);
+// "57%"; "" where the charge is not known (negative).
+std::string FormatPercent(int value);
 // A median estimate error: "+4.1%", "-12.0%", "0.0%".
 std::string FormatError(double percent);
 // A text cell of a CSV as a spreadsheet shows it and never runs it: one

@@ -1,6 +1,8 @@
 #include "report/output/html_page.h"
 
+#include "report/output/day_tables.h"
 #include "report/output/formatting.h"
+#include "report/output/html_table.h"
 #include "report/output/health_output.h"
 #include "report/output/summary_tables.h"
 #include "report/output/svg_charts.h"
@@ -20,6 +22,7 @@ svg { width: 100%; height: auto; font-size: 12px; fill: #333; }
 .charge { fill: none; stroke: #1f5fa8; stroke-width: 1.5; stroke-linejoin: round; }
 .charge-dot { fill: #1f5fa8; }
 .charge-range { fill: #1f5fa8; fill-opacity: .18; } .mains { fill: #dcefd5; }
+.hatch { stroke: #7b5ea7; stroke-width: 2; } .on-battery { fill: #1f5fa8; } .unlogged { fill: #d4d4d4; }
 .session { fill: #e08a1e; } .drain { fill: #1f5fa8; } .estimate { fill: #1f5fa8; fill-opacity: .55; }
 .beyond { fill: none; stroke: #b3261e; stroke-width: 1.5; } .beyond-count { fill: #b3261e; }
 svg.weekly-drain { width: 130px; height: 24px; fill: #1f5fa8; vertical-align: middle; }
@@ -33,36 +36,6 @@ footer { margin-top: 2em; color: #777; font-size: .85em; }
 @media print { body { margin: 0; max-width: none; font-size: 10pt; } section { break-inside: avoid; } }
 </style>
 )";
-
-// A table's cells as HTML: escaped, a dash where a figure has no value.
-Table Escaped(Table table) {
-    for (std::string& cell : table.header) {
-        cell = EscapeHtml(cell);
-    }
-    for (std::vector<std::string>& row : table.rows) {
-        for (std::string& cell : row) {
-            cell = cell.empty() ? "&ndash;" : EscapeHtml(cell);
-        }
-    }
-    return table;
-}
-
-// A table whose cells are HTML already.
-std::string HtmlTable(const char* id, const Table& table) {
-    std::string html = std::string("<table id=\"") + id + "\"><thead><tr>";
-    for (const std::string& cell : table.header) {
-        html += "<th>" + cell + "</th>";
-    }
-    html += "</tr></thead><tbody>\n";
-    for (const std::vector<std::string>& row : table.rows) {
-        html += "<tr>";
-        for (const std::string& cell : row) {
-            html += "<td>" + cell + "</td>";
-        }
-        html += "</tr>\n";
-    }
-    return html + "</tbody></table>";
-}
 
 std::string Sessions(const LogSummary& summary) {
     std::string html = "<section><h2>Sessions on battery</h2>\n";
@@ -85,10 +58,15 @@ std::string TrendSection(const LogSummary& summary) {
     Table table = TrendTable(trend);
     table.header[2] = "Drain %/h";
     table.header[3] = "Full runtime";
+    bool charging = table.header.size() > 4;
+    if (charging) {
+        table.header[4] = "Charging %/h";
+    }
     return "<section><h2>Trend</h2>\n<p>" + EscapeHtml(MedianLine(summary)) +
            " Each " + (trend.byWeek ? "week" : "day") +
            ": the charge the sessions begun then lost while awake, over their time awake (only "
-           "sessions that drained 2 points or more).</p>\n" +
+           "sessions that drained 2 points or more)" +
+           (charging ? "; and the median rate of the charges that ended then" : "") + ".</p>\n" +
            HtmlTable("trend", Escaped(table)) + "</section>\n";
 }
 
@@ -114,7 +92,9 @@ std::string ReportsBody(const LogSummary& summary, const std::string& names) {
             FormatDuration(static_cast<double>(summary.MainsSeconds()), true) + "</dd>\n</dl>\n";
     html += "<section><h2>Charge</h2>\n<p class=\"key\"><span style=\"background:#1f5fa8\"></span>"
             "charge<span style=\"background:#dcefd5\"></span>on mains<span "
-            "style=\"background:#e08a1e\"></span>sessions on battery</p>\n" +
+            "style=\"background:#e08a1e\"></span>sessions on battery<span style=\"background:"
+            "repeating-linear-gradient(45deg,#7b5ea7 0 2px,transparent 2px 5px)\"></span>asleep on "
+            "battery</p>\n" +
             ChargeChart(summary) + "\n</section>\n";
     html += "<section><h2>Remaining time shown and borne out</h2>\n<p>Each remaining time a "
             "report showed, against how long the charge lasted at the pace of its session, "
@@ -135,7 +115,7 @@ std::string ReportsBody(const LogSummary& summary, const std::string& names) {
 // A machine's reports, then its batteries' health.
 std::string MachineBody(const MachineLog& machine, const std::string& names) {
     std::optional<Drain> recent = machine.Summary().LastDays();
-    return ReportsBody(machine.Summary(), names) +
+    return ReportsBody(machine.Summary(), names) + DayHtml(machine) +
            HealthHtmlSection(machine.Health(),
                              recent ? std::optional<double>(recent->percentPerHour) : std::nullopt);
 }
@@ -144,12 +124,18 @@ std::string MachineBody(const MachineLog& machine, const std::string& names) {
 // "charge-chart-3" in the third machine's section.
 std::string Numbered(std::string html, size_t number) {
     for (const char* id :
-         {"charge-chart", "estimate-chart", "drain-chart", "trend", "sessions", "capacity-chart"}) {
+         {"charge-chart", "estimate-chart", "drain-chart", "trend", "sessions", "capacity-chart",
+          "sleeps", "charges", "usage-chart", "usage", "asleep-hatch"}) {
         std::string from = std::string("id=\"") + id + "\"";
         std::string to = std::string("id=\"") + id + "-" + std::to_string(number) + "\"";
         for (size_t at = html.find(from); at != std::string::npos; at = html.find(from, at)) {
             html.replace(at, from.size(), to);
         }
+    }
+    std::string hatch = "url(#asleep-hatch)";
+    std::string numbered = "url(#asleep-hatch-" + std::to_string(number) + ")";
+    for (size_t at = html.find(hatch); at != std::string::npos; at = html.find(hatch, at)) {
+        html.replace(at, hatch.size(), numbered);
     }
     return html;
 }

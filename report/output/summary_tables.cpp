@@ -6,10 +6,6 @@
 
 namespace {
 
-std::string PercentText(int value) {
-    return value < 0 ? "" : std::to_string(value) + "%";
-}
-
 std::string DrainText(const std::optional<Drain>& drain) {
     return drain ? FormatFixed(drain->percentPerHour, 1) : "";
 }
@@ -25,18 +21,12 @@ Table SessionTable(const LogSummary& summary) {
     table.header = {"Start", "End",  "Length",    "Asleep", "From",
                     "To",    "%/h",  "Full",      "Estimates", "Ended"};
     for (const Session& session : summary.Sessions()) {
-        std::string end = FormatMinute(session.end.shown);
-        if (DayOf(session.end.shown) == DayOf(session.start.shown)) {
-            end = end.substr(11);
-        } else if (session.end.shown.year == session.start.shown.year) {
-            end = end.substr(5);
-        }
         table.rows.push_back(
-            {FormatMinute(session.start.shown), end,
+            {FormatMinute(session.start.shown), FormatEnd(session.start.shown, session.end.shown),
              FormatDuration(static_cast<double>(session.seconds)),
              session.asleepSeconds > 0 ? FormatDuration(static_cast<double>(session.asleepSeconds))
                                        : "",
-             PercentText(session.fromPercent), PercentText(session.toPercent),
+             FormatPercent(session.fromPercent), FormatPercent(session.toPercent),
              session.percentPerHour ? FormatFixed(*session.percentPerHour, 1) : "",
              session.fullRuntimeSeconds ? FormatDuration(*session.fullRuntimeSeconds) : "",
              session.estimateErrorPercent ? FormatError(*session.estimateErrorPercent) : "",
@@ -48,10 +38,21 @@ Table SessionTable(const LogSummary& summary) {
 Table TrendTable(const Trend& trend) {
     Table table;
     table.header = {trend.byWeek ? "Week of" : "Day", "Sessions", "%/h", "Full"};
+    bool charging = false;
     for (const TrendRow& row : trend.rows) {
-        table.rows.push_back({FormatIsoDate(row.firstDay), std::to_string(row.drain.sessions),
-                              FormatFixed(row.drain.percentPerHour, 1),
-                              FormatDuration(row.drain.fullRuntimeSeconds)});
+        table.rows.push_back({FormatIsoDate(row.firstDay),
+                              row.drain ? std::to_string(row.drain->sessions) : "",
+                              DrainText(row.drain), FullText(row.drain),
+                              row.chargeRate ? FormatFixed(*row.chargeRate, 1) : ""});
+        charging = charging || row.chargeRate;
+    }
+    // The charge rate only where the log has charges.
+    if (charging) {
+        table.header.push_back("Charging");
+    } else {
+        for (std::vector<std::string>& row : table.rows) {
+            row.pop_back();
+        }
     }
     return table;
 }
@@ -74,11 +75,14 @@ FleetTable MakeFleetTable(const std::vector<const MachineLog*>& machines) {
     FleetTable fleet;
     fleet.caption = FormatCount(static_cast<int64_t>(machines.size()), "machine") +
                     ": the largest loss of full runtime first, then the shortest runtime.";
-    fleet.table.header = {"Host", "First", "Last",   "Sessions",  "On battery", "%/h",
-                          "Full", "%/h",   "Full",   "Change",    "Estimates",  "Health"};
+    fleet.table.header = {"Host",   "First",     "Last",   "Sessions", "On battery",
+                          "%/h",    "Full",      "%/h",    "Full",     "Change",
+                          "Estimates", "Health", "Asleep", "Charging"};
     for (const FleetRow& row : FleetRows(machines)) {
         const LogSummary& summary = machines[row.index]->Summary();
         std::optional<double> error = summary.MedianEstimateError();
+        std::optional<double> asleep = machines[row.index]->Sleeps().MedianDrain();
+        std::optional<double> charging = machines[row.index]->Charges().RateChange();
         fleet.order.push_back(row.index);
         fleet.table.rows.push_back(
             {machines[row.index]->Host().empty() ? "(tee log)" : machines[row.index]->Host(),
@@ -88,7 +92,8 @@ FleetTable MakeFleetTable(const std::vector<const MachineLog*>& machines) {
              FormatDuration(static_cast<double>(summary.BatterySeconds()), true),
              DrainText(row.last), FullText(row.last), DrainText(row.first), FullText(row.first),
              row.change ? FormatError(*row.change) : "", error ? FormatError(*error) : "",
-             LatestHealthText(machines[row.index]->Health())});
+             LatestHealthText(machines[row.index]->Health()),
+             asleep ? FormatFixed(*asleep, 2) : "", charging ? FormatError(*charging) : ""});
     }
     return fleet;
 }

@@ -19,7 +19,8 @@ struct Table {
 // year in the year it began),
 // length, asleep, from, to, drain, full runtime, estimates, ended.
 Table SessionTable(const LogSummary& summary);
-// The drain of each of the last 14 days or weeks.
+// The drain of each of the last 14 days or weeks, and the median rate of
+// the charges that ended then (a column only where there are some).
 Table TrendTable(const Trend& trend);
 // "Median over 8 sessions that drained 2 points or more: 20.7 %/h, full
 // 4h 51m." or "" where no session drained 2 points.

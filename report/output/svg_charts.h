@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "report/figures/day_usage.h"
 #include "report/figures/log_summary.h"
 
 // The charge over the whole span, the stretches on mains shaded and the
@@ -29,6 +30,10 @@ std::string DrainCaption(const std::vector<DrainPeriod>& periods);
 // The summary's periods as the chart draws them: each day, or each week
 // (Monday to Sunday) when they span more than 400 days.
 std::vector<DrainPeriod> ChartPeriods(const std::map<int64_t, DrainPeriod>& periods);
+
+// The use of the last days (or weeks) as stacked bars: on battery, asleep
+// on battery, on mains, not logged, each as a share of its day.
+std::string UsageChart(const UsageBook& usage, bool byWeek);
 
 // The drain of each of a machine's last 26 weeks as a small inline SVG.
 std::string WeeklyDrainSvg(const LogSummary& summary);

@@ -52,7 +52,7 @@ std::string ReadLog(const uint8_t* data, size_t size, const uint8_t* pieces) {
     CHECK(out != nullptr, std::string("open_memstream"));
     std::string lines;
     {
-        CsvWriter csv(out);
+        CsvWriter csv(out, CsvTable::Sessions);
         MachineLogs logs(&csv);
         LogParser parser(DateRange(), {}, &logs);
         LineSplitter splitter(&parser);
