@@ -22,66 +22,95 @@ std::string Label(const HealthSeries& series) {
     return EscapeHtml(about.empty() ? name : name + " (" + about + ")");
 }
 
-// Watt-hours where every battery gives them, else percent of design.
+// A dashed line with its title (HTML).
+std::string Dashed(const char* cssClass, double x1, double y1, double x2, double y2,
+                   const char* colour, const char* dashes, int width, const std::string& title) {
+    return "<line class=\"" + std::string(cssClass) + "\" x1=\"" + Coordinate(x1) + "\" y1=\"" +
+           Coordinate(y1) + "\" x2=\"" + Coordinate(x2) + "\" y2=\"" + Coordinate(y2) +
+           "\" stroke=\"" + colour + "\" stroke-width=\"" + std::to_string(width) +
+           "\" stroke-dasharray=\"" + dashes + "\"><title>" + title + "</title></line>\n";
+}
+
+// The points of a series' line in time order: its kept points, and its
+// first and latest readings where the thinning dropped them.
+std::vector<HealthPoint> Drawn(const HealthSeries& series) {
+    std::vector<HealthPoint> points = series.points.Items();
+    points.push_back(series.first);
+    points.push_back(series.latest);
+    auto earlier = [](const HealthPoint& a, const HealthPoint& b) { return a.instant < b.instant; };
+    std::stable_sort(points.begin(), points.end(), earlier);
+    points.erase(std::unique(points.begin(), points.end(),
+                             [](const HealthPoint& a, const HealthPoint& b) {
+                                 return a.instant == b.instant;
+                             }),
+                 points.end());
+    return points;
+}
+
+// The health (percent of design) of every battery on a scale that spans
+// its readings, design (100 %) and 80 %, with a little room: from 0 a loss
+// of 5 % would be a flat line. A health that is not plausible is a broken
+// gauge's figure, left out. Where a battery's health is falling, a dashed
+// line goes on from its latest reading to the date it reaches 80 %.
 std::string Chart(const std::vector<const HealthSeries*>& all) {
-    bool wattHours = std::all_of(all.begin(), all.end(),
-                                 [](const HealthSeries* series) { return series->designWh; });
-    // A health that is not plausible is a broken gauge's figure: on either
-    // scale it would flatten the rest.
-    auto value = [&](const HealthSeries& series,
-                     const HealthPoint& point) -> std::optional<double> {
-        if (ImplausibleHealthOf(series, point)) {
-            return std::nullopt;
-        }
-        return wattHours ? point.fullWh : HealthOf(series, point);
-    };
+    std::vector<HealthProjection> headed;
     int64_t from = INT64_MAX, to = INT64_MIN;
-    double top = wattHours ? 1 : 100;
+    double low = HealthProjection::kThreshold, high = 100;
     for (const HealthSeries* series : all) {
         from = std::min(from, series->first.instant);
         to = std::max(to, series->latest.instant);
-        top = std::max(top, wattHours ? *series->designWh : 100.0);
-        for (const HealthPoint& point : series->points.Items()) {
-            top = std::max(top, value(*series, point).value_or(0));
+        for (const HealthPoint& point : Drawn(*series)) {
+            double health = HealthOf(*series, point).value_or(high);
+            low = std::min(low, health);
+            high = std::max(high, health);
+        }
+        headed.push_back(ProjectHealth(*series));
+        if (headed.back().outcome == HealthProjection::Outcome::kReaches) {
+            to = std::max(to, headed.back().at);
         }
     }
-    top = std::min(top, wattHours ? 1e6 : 1000.0);  // a garbage figure must not flatten the rest
-    double step = svg::Step(top * 1.1, 5, {1, 2, 5, 10, 20, 25, 50, 100, 200, 500});
-    top = ceil(top * 1.1 / step) * step;
+    double room = (high - low) * 0.05;
+    double step = svg::Step(high - low + 2 * room, 6, {1, 2, 5, 10, 20, 25, 50});
+    double bottom = std::max(0.0, floor((low - room) / step) * step);
+    double top = ceil((high + room) / step) * step;
     double span = std::max<double>(86400, static_cast<double>(to - from));
     auto x = [&](int64_t instant) {
         return svg::kLeft + static_cast<double>(instant - from) / span * (svg::kRight - svg::kLeft);
     };
-    auto y = [&](double figure) {
-        return svg::kBottom - std::min(figure, top) / top * (svg::kBottom - svg::kTop);
+    auto y = [&](double health) {
+        return svg::kBottom - (health - bottom) / (top - bottom) * (svg::kBottom - svg::kTop);
     };
+    const double threshold = y(HealthProjection::kThreshold);
     std::string svg =
-        svg::Open("capacity-chart", 960, 276, "Full charge capacity against design over time") +
-        svg::Grid(top, step, wattHours ? " Wh" : "%");
+        svg::Open("capacity-chart", 960, 276, "Health against design over time") +
+        svg::Grid(top, step, "%", bottom) +
+        Dashed("threshold", svg::kLeft, threshold, svg::kRight, threshold, "#555", "2 3", 1,
+               "80 %: a common threshold for a replacement") +
+        svg::Text(svg::kLeft + 4, threshold - 5, "start", "80 %") + "\n";
     for (size_t i = 0; i < all.size(); i++) {
         const HealthSeries& series = *all[i];
         const char* colour = kColours[i % (sizeof kColours / sizeof kColours[0])];
-        double design = wattHours ? *series.designWh : 100.0;
-        svg += "<line x1=\"" + Coordinate(x(series.first.instant)) + "\" y1=\"" +
-               Coordinate(y(design)) + "\" x2=\"" + Coordinate(x(series.latest.instant)) +
-               "\" y2=\"" + Coordinate(y(design)) + "\" stroke=\"" + colour +
-               "\" stroke-dasharray=\"5 4\"><title>" + Label(series) + ": design</title></line>\n";
-        std::vector<HealthPoint> points = series.points.Items();
-        std::sort(points.begin(), points.end(),
-                  [](const HealthPoint& a, const HealthPoint& b) { return a.instant < b.instant; });
+        svg += Dashed("design", x(series.first.instant), y(100), x(series.latest.instant), y(100),
+                      colour, "5 4", 1, Label(series) + ": design");
         std::string line;
-        for (const HealthPoint& point : points) {
-            if (std::optional<double> figure = value(series, point)) {
-                line += Coordinate(x(point.instant)) + "," + Coordinate(y(*figure)) + " ";
+        for (const HealthPoint& point : Drawn(series)) {
+            if (std::optional<double> health = HealthOf(series, point)) {
+                line += Coordinate(x(point.instant)) + "," + Coordinate(y(*health)) + " ";
             }
         }
-        if (std::optional<double> latest = value(series, series.latest)) {
+        if (std::optional<double> latest = HealthOf(series, series.latest)) {
             svg += "<circle cx=\"" + Coordinate(x(series.latest.instant)) + "\" cy=\"" +
                    Coordinate(y(*latest)) + "\" r=\"3\" fill=\"" + colour + "\"/>";
         }
         svg += "<polyline fill=\"none\" stroke-width=\"2\" stroke=\"" + std::string(colour) +
                "\" points=\"" + line + "\"><title>" + Label(series) +
-               ": full charge capacity</title></polyline>\n";
+               ": health</title></polyline>\n";
+        const HealthProjection& projection = headed[i];
+        if (projection.outcome == HealthProjection::Outcome::kReaches) {
+            svg += Dashed("projection", x(projection.fromInstant), y(projection.fromHealth),
+                          x(projection.at), threshold, colour, "8 5", 2,
+                          Label(series) + ": " + EscapeHtml(ProjectionText(projection)));
+        }
     }
     // Date ticks on whole days, weeks or months from the first reading.
     const HealthSeries* earliest =
@@ -141,10 +170,20 @@ std::string HealthHtmlSection(const HealthHistory& history,
                Label(*all[i]);
     }
     std::string section =
-        "<section><h2>Battery capacity</h2>\n<p>The full charge capacity of each battery as its "
-        "readings in the log gave it (solid) against its design capacity (dashed). A battery "
-        "replaced is a line of its own.</p>\n<p class=\"key\">" +
+        "<section><h2>Battery capacity</h2>\n<p>The health of each battery, its full charge "
+        "capacity as a percent of its design capacity, as its readings in the log gave it "
+        "(solid), against the design (dashed) and 80 % (dotted), a common threshold for a "
+        "replacement. Where the health is falling, a dashed line goes on at the rate of its last "
+        "180 days to the date it reaches 80 %. A battery replaced is a line of its own.</p>\n"
+        "<p class=\"key\">" +
         key + "</p>\n" + Chart(all) + "\n" + NotPlausibleNote(all);
+    std::string headed;
+    for (const HealthSeries* series : all) {
+        std::string text = ProjectionText(ProjectHealth(*series));
+        headed += text.empty() ? "" : (headed.empty() ? "" : " ") + Label(*series) + ": " +
+                                          EscapeHtml(text) + ".";
+    }
+    section += headed.empty() ? "" : "<p>" + headed + "</p>\n";
     std::optional<double> health = CurrentHealth(history);
     if (health) {
         section += "<p>Health at the latest reading: " + FormatFixed(*health, 1) + " %" +

@@ -24,7 +24,42 @@ std::string Figure(const HealthSeries& series, const HealthPoint& point) {
 
 std::string Day(const HealthPoint& point) { return FormatIsoDate(DayOf(point.shown)); }
 
+std::string Rate(double pointsPer100Days) {
+    return (pointsPer100Days > 0 ? "+" : "") + FormatFixed(pointsPer100Days, 1) +
+           " points per 100 days";
+}
+
 }  // namespace
+
+std::string ProjectionText(const HealthProjection& projection) {
+    using Outcome = HealthProjection::Outcome;
+    std::string restsOn = ", from " + FormatCount(projection.readings, "reading") + " over " +
+                          FormatCount(llround(projection.days), "day");
+    std::string needed = " span " + FormatCount(llround(projection.days), "day") + ", " +
+                         std::to_string(HealthProjection::kMinDays) + " are needed";
+    switch (projection.outcome) {
+    case Outcome::kNoHealth:
+        return "";
+    case Outcome::kBelow:
+        return "below 80 % since " + FormatIsoDate(DayOf(projection.atShown));
+    case Outcome::kTooShort:
+        return "no date for 80 % yet: its readings" + needed;
+    case Outcome::kSparse:
+        return "no date for 80 %: its readings of the last " +
+               std::to_string(HealthProjection::kWindowDays) + " days" + needed;
+    case Outcome::kFlat:
+        return "no date for 80 %: about flat at " + Rate(projection.pointsPer100Days) + restsOn;
+    case Outcome::kRising:
+        return "no date for 80 %: rising at " + Rate(projection.pointsPer100Days) + restsOn;
+    case Outcome::kBeyond:
+        return "not at 80 % within " + std::to_string(HealthProjection::kMaxYears) +
+               " years at " + Rate(projection.pointsPer100Days) + restsOn;
+    case Outcome::kReaches:
+        return "reaches 80 % about " + FormatIsoDate(DayOf(projection.atShown)).substr(0, 7) +
+               " at " + Rate(projection.pointsPer100Days) + restsOn;
+    }
+    return "";
+}
 
 std::string LatestHealthText(const HealthHistory& history) {
     std::optional<double> health = CurrentHealth(history);
@@ -97,10 +132,10 @@ std::string HealthSummaryText(const HealthHistory& history,
         int64_t span = series.latest.instant - series.first.instant;
         if (first && latest && span >= 30 * kDay) {
             double change = (*latest - *first) / static_cast<double>(span) * 100 * kDay;
-            text += ": " + std::string(change > 0 ? "+" : "") + FormatFixed(change, 1) +
-                    " points per 100 days";
+            text += ": " + Rate(change);
         }
-        text += "\n";
+        std::string headed = ProjectionText(ProjectHealth(series));
+        text += "\n" + (headed.empty() ? "" : "    " + headed + "\n");
     }
     std::string estimate = history.Empty() ? "" : HealthEstimateText(history, drainPercentPerHour);
     size_t part = estimate.find("; ");

@@ -60,10 +60,10 @@ double Step(double span, double ticks, const std::vector<double>& steps) {
     return steps.back() * ceil(span / ticks / steps.back());
 }
 
-std::string Grid(double top, double step, const char* unit) {
+std::string Grid(double top, double step, const char* unit, double bottom) {
     std::string grid;
-    for (double value = 0; value <= top + 1e-9; value += step) {
-        double y = kBottom - value / top * (kBottom - kTop);
+    for (double value = bottom; value <= top + 1e-9; value += step) {
+        double y = kBottom - (value - bottom) / (top - bottom) * (kBottom - kTop);
         grid += Line(kLeft, y, kRight, y, "grid") +
                 Text(kLeft - 6, y + 4, "end", Coordinate(value) + unit);
     }

@@ -24,8 +24,9 @@ std::string Rect(const char* cssClass, double x, double y, double width, double 
 std::string Open(const char* id, int width, int height, const std::string& label);
 // A tick step from `steps` that gives about `ticks` ticks over `span`.
 double Step(double span, double ticks, const std::vector<double>& steps);
-// Horizontal grid lines with their labels, from 0 to `top` on the y axis.
-std::string Grid(double top, double step, const char* unit);
+// Horizontal grid lines with their labels, from `bottom` to `top` on the
+// y axis.
+std::string Grid(double top, double step, const char* unit, double bottom = 0);
 // About how wide a label is at the charts' font size.
 double LabelWidth(const std::string& text);
 
