@@ -3,7 +3,8 @@
 # systemd user unit (systemd-analyze verify), the .deb (file list, control
 # fields, lintian, the unpacked monitor run against a fake tree and the
 # unpacked tolvane-report on the sample log) and the Windows zip (its
-# files, README.txt and LICENSE.txt in CR LF, both exes stripped).
+# files, README.txt and LICENSE.txt in CR LF, the task file, both exes
+# stripped).
 # Usage: package_checks.sh BUILD-DIR BUILD-WIN32-DIR
 # A cross build's program runs under the command in TOLVANE_EMULATOR.
 set -u
@@ -129,11 +130,51 @@ else
     fail "no .deb made"
 fi
 
+# check_task ZIP: the zip's tolvane-log-task.xml is what schtasks /xml
+# takes (UTF-16LE with its mark, CR LF, well-formed XML in the Task
+# Scheduler's namespace) and the task README.txt describes: at every start
+# of Windows, as SYSTEM, on battery too and for good, a health reading and
+# then the monitor, appended to their files in C:\Program Files\Tolvane.
+check_task() {
+    local task=$work/tolvane-log-task.xml text=$work/task.utf8 lines crlf query expected before=$failures
+    unzip -p "$1" tolvane-log-task.xml > "$task"
+    [ "$(head -c 2 "$task" | od -An -tx1 | tr -d ' ')" = fffe ] || fail "tolvane-log-task.xml has no UTF-16LE mark"
+    iconv -f UTF-16 -t UTF-8 "$task" > "$text" || fail "tolvane-log-task.xml is not UTF-16"
+    lines=$(grep -c '' "$text")
+    crlf=$(grep -c $'\r$' "$text")
+    [ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] || fail "tolvane-log-task.xml: $crlf of $lines lines end in CR LF"
+    xmllint --noout "$task" || fail "tolvane-log-task.xml is no well-formed XML"
+    # "QUERY == VALUE": each setting as XPath, and its value.
+    for query in \
+        'namespace-uri(/*) == http://schemas.microsoft.com/windows/2004/02/mit/task' \
+        'local-name(/*) == Task' \
+        'count(/*/*[local-name()="Triggers"]/*) == 1' \
+        'count(/*/*[local-name()="Triggers"]/*[local-name()="BootTrigger"]) == 1' \
+        'string(//*[local-name()="Principal"]/*[local-name()="UserId"]) == S-1-5-18' \
+        'string(//*[local-name()="Settings"]/*[local-name()="DisallowStartIfOnBatteries"]) == false' \
+        'string(//*[local-name()="Settings"]/*[local-name()="StopIfGoingOnBatteries"]) == false' \
+        'string(//*[local-name()="Settings"]/*[local-name()="ExecutionTimeLimit"]) == PT0S' \
+        'count(/*/*[local-name()="Actions"]/*) == 1' \
+        'string(//*[local-name()="Exec"]/*[local-name()="Command"]) == %SystemRoot%\System32\cmd.exe' \
+        'string(//*[local-name()="Exec"]/*[local-name()="Arguments"]) == /c .\tolvane-report.exe --batteries --format=log >> battery-health.log & .\tolvane.exe >> battery.log' \
+        'string(//*[local-name()="Exec"]/*[local-name()="WorkingDirectory"]) == %ProgramFiles%\Tolvane'; do
+        expected=${query#* == }
+        query=${query%% == *}
+        [ "$(xmllint --xpath "$query" "$task" 2>&1)" = "$expected" ] ||
+            fail "tolvane-log-task.xml: $query is $(xmllint --xpath "$query" "$task" 2>&1), not $expected"
+    done
+    tr -d '\r' < "$work/README.txt" | grep -Fq '/xml "%ProgramFiles%\Tolvane\tolvane-log-task.xml"' ||
+        fail "README.txt does not import tolvane-log-task.xml from %ProgramFiles%\Tolvane"
+    [ "$failures" != "$before" ] ||
+        crlfs="$crlfs; tolvane-log-task.xml UTF-16LE, $crlf/$lines lines CR LF, a boot task on battery too, without limit"
+}
+
 (cd "$work" && cpack -G ZIP --config "$win32/CPackConfig.cmake" > cpack-zip.log 2>&1) || { cat "$work/cpack-zip.log"; fail "cpack -G ZIP"; }
 zip=$(ls "$work"/tolvane-*-win32.zip 2>/dev/null | head -n 1)
 if [ -n "$zip" ]; then
     entries=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-    [ "$entries" = "LICENSE.txt README.txt tolvane-report.exe tolvane.exe " ] || fail "zip holds: $entries"
+    [ "$entries" = "LICENSE.txt README.txt tolvane-log-task.xml tolvane-report.exe tolvane.exe " ] ||
+        fail "zip holds: $entries"
     crlfs=""
     for text in README.txt LICENSE.txt; do
         unzip -p "$zip" "$text" > "$work/$text"
@@ -143,6 +184,7 @@ if [ -n "$zip" ]; then
         crlfs="$crlfs; $text $crlf/$lines lines CR LF"
     done
     tr -d '\r' < "$work/LICENSE.txt" | cmp -s - LICENSE || fail "the zip's LICENSE.txt is not LICENSE"
+    check_task "$zip"
     sizes=""
     for exe in tolvane.exe tolvane-report.exe; do
         unzip -p "$zip" "$exe" > "$work/$exe"
