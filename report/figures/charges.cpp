@@ -3,6 +3,9 @@
 namespace {
 
 const int kLeastRise = 2;
+// A part charged in less time than this gives no rate: a gauge that jumps
+// a few points at the plug would pass for a charger of thousands of %/h.
+const int64_t kShortestRated = 10 * 60;
 
 double Rate(int from, int to, const LogTime& fromAt, const LogTime& toAt) {
     return (to - from) * 3600.0 / static_cast<double>(toAt.elapsed - fromAt.elapsed);
@@ -104,7 +107,7 @@ void ChargeTracker::Close(const LogTime& end, Charge::Ended ended) {
             toAt = &at80_;
         }
     }
-    if (toAt->elapsed > fromAt->elapsed && to > from) {
+    if (toAt->elapsed - fromAt->elapsed >= kShortestRated && to > from) {
         charge.percentPerHour = Rate(from, to, *fromAt, *toAt);
         charge.rateFrom = from;
         charge.rateTo = to;

@@ -22,7 +22,8 @@ struct Charge {
     int toPercent = -1;  // the highest it reached
     // The rate over the part of 20 to 80 % the charge went through, or,
     // where it went through none of it, over all it went through: from
-    // `rateFrom` to `rateTo` percent.
+    // `rateFrom` to `rateTo` percent; none where that took less than 10
+    // minutes.
     std::optional<double> percentPerHour;
     int rateFrom = -1;
     int rateTo = -1;
