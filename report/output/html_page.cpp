@@ -90,11 +90,15 @@ std::string ReportsBody(const LogSummary& summary, const std::string& names) {
     }
     html += "<dt>On mains</dt><dd>" +
             FormatDuration(static_cast<double>(summary.MainsSeconds()), true) + "</dd>\n</dl>\n";
-    html += "<section><h2>Charge</h2>\n<p class=\"key\"><span style=\"background:#1f5fa8\"></span>"
-            "charge<span style=\"background:#dcefd5\"></span>on mains<span "
-            "style=\"background:#e08a1e\"></span>sessions on battery<span style=\"background:"
-            "repeating-linear-gradient(45deg,#7b5ea7 0 2px,transparent 2px 5px)\"></span>asleep on "
-            "battery</p>\n" +
+    html += std::string("<section><h2>Charge</h2>\n<p class=\"key\"><span "
+                        "style=\"background:#1f5fa8\"></span>charge<span "
+                        "style=\"background:#dcefd5\"></span>on mains<span "
+                        "style=\"background:#e08a1e\"></span>sessions on battery") +
+            (summary.AsleepSeconds() > 0
+                 ? "<span style=\"background:repeating-linear-gradient(45deg,#7b5ea7 0 2px,"
+                   "transparent 2px 5px)\"></span>asleep on battery"
+                 : "") +
+            "</p>\n" +
             ChargeChart(summary) + "\n</section>\n";
     html += "<section><h2>Remaining time shown and borne out</h2>\n<p>Each remaining time a "
             "report showed, against how long the charge lasted at the pace of its session, "
