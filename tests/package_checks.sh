@@ -82,7 +82,7 @@ if [ -n "$deb" ]; then
     # No maintainer scripts: the package enables nothing.
     control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -v '/$' | sort | tr '\n' ' ')
     [ "$control" = "./control ./md5sums " ] || fail ".deb control archive holds: $control"
-    for field in "Package: tolvane" "Version: 1.1.0" "Architecture: $architecture" \
+    for field in "Package: tolvane" "Version: 1.2.0" "Architecture: $architecture" \
         "Section: utils"; do
         dpkg-deb -f "$deb" | grep -qx "$field" || fail ".deb control lacks '$field'"
     done
