@@ -13,11 +13,11 @@
 #include <unistd.h>
 #endif
 
-namespace {
-
 std::string Failure(const std::string& path, int error) {
     return path + ": " + strerror(error);
 }
+
+namespace {
 
 // The folder `path` is in, as a path of its own.
 std::string FolderOf(const std::string& path) {

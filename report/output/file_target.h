@@ -19,6 +19,10 @@ struct FileTarget {
     long long group = -1;
 };
 
+// "PATH: REASON" for errno `error`: the message of every file the report
+// can't write.
+std::string Failure(const std::string& path, int error);
+
 // Finds the file `path` names. On Linux, each symlink on the way is
 // followed only where it belongs to the caller or to the owner of its
 // folder, or where its folder is not sticky; the system must then open

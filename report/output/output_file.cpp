@@ -20,10 +20,6 @@
 
 namespace {
 
-std::string Failure(const std::string& path, int error) {
-    return path + ": " + strerror(error);
-}
-
 // A device, FIFO or socket: written in place, never removed.
 bool WriteStream(const std::string& path, const std::function<void(FILE*)>& write,
                  std::string* problem) {
