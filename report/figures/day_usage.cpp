@@ -3,6 +3,10 @@
 namespace {
 
 const int64_t kDay = 86400;
+// A stretch between two reports longer than this (a clock set right after
+// years, or set wrong) is no day's use: it is left out of the days rather
+// than fill a year or more of them.
+const int64_t kLongestStretch = 400 * kDay;
 
 }  // namespace
 
@@ -14,14 +18,14 @@ void DayUsage::Add(const DayUsage& other) {
 }
 
 void UsageBook::OnReport(const Report& report) {
+    if (report.source == PowerSource::Unknown) {
+        return;  // as the sessions take it: no news of where the power comes from
+    }
     if (hasPrevious_ && report.time.elapsed > previous_.time.elapsed) {
-        double DayUsage::*field = !inRun_ ? &DayUsage::unlogged
-                                  : previous_.source == PowerSource::Battery ? &DayUsage::battery
-                                  : previous_.source == PowerSource::Mains   ? &DayUsage::mains
-                                                                             : nullptr;
-        if (field) {
-            Book(previous_.time, report.time.elapsed, field);
-        }
+        Book(previous_.time, report.time.elapsed,
+             !inRun_                                    ? &DayUsage::unlogged
+             : previous_.source == PowerSource::Battery ? &DayUsage::battery
+                                                        : &DayUsage::mains);
     }
     hasPrevious_ = inRun_ = true;
     previous_ = report;
@@ -35,9 +39,14 @@ void UsageBook::OnSession(const Session& session) {
 }
 
 void UsageBook::Book(const LogTime& from, int64_t to, double DayUsage::*field, double sign) {
+    if (to - from.elapsed > kLongestStretch) {
+        return;
+    }
     // Most stretches (one report to the next) lie within the day being
-    // booked: no calendar for them.
-    if (hasToday_ && from.elapsed >= todayFrom_ && to <= todayTo_) {
+    // booked, by the log's clock as by the time elapsed: no calendar for them.
+    if (hasToday_ && from.elapsed >= todayFrom_ && to <= todayTo_ &&
+        from.shown.day == todayShown_.day && from.shown.month == todayShown_.month &&
+        from.shown.year == todayShown_.year) {
         today_.*field += sign * static_cast<double>(to - from.elapsed);
         return;
     }
@@ -53,6 +62,7 @@ void UsageBook::Book(const LogTime& from, int64_t to, double DayUsage::*field, d
             hasToday_ = true;
             todayFrom_ = dayEnds - kDay;
             todayTo_ = dayEnds;
+            todayShown_ = CivilFromSeconds(clock);
         }
         today_.*field += sign * static_cast<double>(until - at);
         clock += until - at;

@@ -3,7 +3,8 @@
 // battery, on mains, and not logged (from the last report of one run of
 // the monitor to the first of the next: the monitor not running, or the
 // machine off). Time before the log's first report and after its last is
-// no part of any day.
+// no part of any day, nor is a stretch between two reports of more than
+// 400 days.
 #ifndef TOLVANE_REPORT_FIGURES_DAY_USAGE_H
 #define TOLVANE_REPORT_FIGURES_DAY_USAGE_H
 
@@ -48,6 +49,7 @@ private:
     bool hasToday_ = false;
     int64_t todayFrom_ = 0;  // its span in elapsed seconds, as first booked
     int64_t todayTo_ = 0;
+    CivilTime todayShown_;  // a time of it as the log shows it
     bool inRun_ = false;
     bool hasPrevious_ = false;
     Report previous_;

@@ -70,6 +70,15 @@ std::string ReadLog(const uint8_t* data, size_t size, const uint8_t* pieces) {
             for (const Session& session : machine->Summary().Sessions()) {
                 Check(session, CsvLine(session, machine->Host()));
             }
+            // The rest of the day: a charge's rate above nothing, no
+            // stretch of a day below nothing.
+            for (const Charge& charge : machine->Charges().Latest()) {
+                CHECK(Sound(charge.percentPerHour, 0) && charge.seconds >= 0, CsvLine(charge, ""));
+            }
+            for (const auto& [first, day] : machine->Usage().Days()) {
+                CHECK(day.battery >= 0 && day.asleep >= 0 && day.mains >= 0 && day.unlogged >= 0,
+                      CsvLine(day, ""));
+            }
         }
         fclose(out);
         lines.assign(csvText, csvSize);
