@@ -92,19 +92,33 @@ in_pause() {  # true while the monitor waits in its pause
     esac
     return 1
 }
+# status_now: the monitor's VmRSS (kB) into `rss`, and into `switches` how
+# often it has gone to sleep.
+status_now() {
+    local key value unit
+    rss="" switches=""
+    while read -r key value unit; do
+        case $key in
+            VmRSS:) rss=$value ;;
+            voluntary_ctxt_switches:) switches=$value ;;
+        esac
+    done < "/proc/$mon/status"
+}
 # Sets `measured` to "fds rss_kB syscall", taken while the monitor sits in
-# its pause (mid-poll it has the class directory and a file open).
+# its pause (mid-poll it has the class directory and a file open): in it
+# before and after, and not asleep again in between (on a busy machine a
+# whole poll can pass between two looks).
 measure() {
-    local i key value unit rss=""
+    local i rss switches before
     local fds=()
     measured=""
     for ((i = 0; i < 5000; i++)); do
         in_pause || continue
+        status_now
+        before=$switches
         fds=(/proc/"$mon"/fd/*)
-        while read -r key value unit; do
-            [ "$key" = VmRSS: ] && rss=$value
-        done < "/proc/$mon/status"
-        in_pause || continue
+        status_now
+        in_pause && [ "$switches" = "$before" ] || continue
         measured="${#fds[@]} $rss $pause_call"
         return 0
     done
