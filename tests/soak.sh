@@ -117,8 +117,9 @@ measure() {
         status_now
         before=$switches
         fds=(/proc/"$mon"/fd/*)
+        in_pause || continue
         status_now
-        in_pause && [ "$switches" = "$before" ] || continue
+        [ "$switches" = "$before" ] || continue
         measured="${#fds[@]} $rss $pause_call"
         return 0
     done
