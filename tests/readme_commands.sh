@@ -13,6 +13,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 git clone -q . "$work/clone" || exit 1
 cd "$work/clone"
+# Where the test command compiles through ccache, the clone is the tree
+# whose paths it makes relative, so its builds find what that run compiled.
+[ -z "${CCACHE_BASEDIR:-}" ] || export CCACHE_BASEDIR=$PWD
 
 commands=$(awk '/^```/ { if (inBlock && lines == 1) print block; inBlock = !inBlock; lines = 0; next }
                 inBlock { lines++; block = $0 }' README.md HACKING.md |
