@@ -49,7 +49,9 @@ private:
     bool hasToday_ = false;
     int64_t todayFrom_ = 0;  // its span in elapsed seconds, as first booked
     int64_t todayTo_ = 0;
-    CivilTime todayShown_;  // a time of it as the log shows it
+    // The day firstDay names, as the log shows it: the check of each report
+    // against it needs no calendar (DayOf there costs 1.3 % of a fleet's read).
+    CivilTime todayShown_;
     bool inRun_ = false;
     bool hasPrevious_ = false;
     Report previous_;
